@@ -2,6 +2,10 @@
 // the control itself, so any code holding a window handle can read or change its look.
 #pragma once
 #include <windows.h>
+// windows.h maps GetProp/SetProp to their ANSI forms; the toolkit's own pointer-sized versions take the
+// names.
+#undef GetProp
+#undef SetProp
 
 #include <cstdint>
 
@@ -42,8 +46,12 @@ inline intptr_t GetProp(HWND window, const char* key) {
 inline void SetProp(HWND window, const char* key, intptr_t value) {
     SetPropA(window, key, reinterpret_cast<HANDLE>(value));
 }
-inline int Kind(HWND window) { return static_cast<int>(GetProp(window, kPropType)); }
-inline int GetDrawStateProp(HWND window) { return static_cast<int>(GetProp(window, kPropDrawState)); }
+inline int Kind(HWND window) {
+    return static_cast<int>(GetProp(window, kPropType));
+}
+inline int GetDrawStateProp(HWND window) {
+    return static_cast<int>(GetProp(window, kPropDrawState));
+}
 
 // Hooks proc onto window once: a window that already carries kPropWndProc keeps its first hook.
 void Subclass(HWND window, WNDPROC proc);
