@@ -1,0 +1,48 @@
+#include "skin/tooltip.h"
+
+#include "skin/props.h"
+
+#include <commctrl.h>
+
+namespace skin {
+namespace {
+
+constexpr int kMaxTipWidth = 1024; // wide enough that only explicit line breaks wrap a tip
+
+HWND g_toolTipWindow = nullptr;
+
+HWND EnsureToolTipWindow() {
+    if (g_toolTipWindow) return g_toolTipWindow;
+    INITCOMMONCONTROLSEX init{sizeof(init), ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&init);
+    g_toolTipWindow = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, "", 0, 0, 0, 0, 0, nullptr, nullptr,
+                                      nullptr, nullptr);
+    SendMessageA(g_toolTipWindow, TTM_SETMAXTIPWIDTH, 0, kMaxTipWidth);
+    return g_toolTipWindow;
+}
+
+} // namespace
+
+HWND ToolTipWindow() {
+    return g_toolTipWindow;
+}
+
+void SetToolTip(HWND control, const char* text, int placement) {
+    HWND tips = EnsureToolTipWindow();
+    TOOLINFOA tool{};
+    // The record without its trailing reserved pointer, as every comctl32 version accepts it.
+    tool.cbSize = TTTOOLINFOA_V2_SIZE;
+    tool.hwnd = control;
+    tool.lpszText = const_cast<char*>(text);
+    if (GetProp(control, kPropToolTips)) {
+        SendMessageA(tips, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
+        return;
+    }
+    SetProp(control, kPropToolTips, 1);
+    tool.uFlags = TTF_SUBCLASS;
+    if (!(placement & kToolTipNearPointer)) tool.uFlags |= TTF_CENTERTIP;
+    GetClientRect(control, &tool.rect);
+    SendMessageA(tips, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+} // namespace skin
