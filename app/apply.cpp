@@ -1,0 +1,153 @@
+// The Apply click and its worker. The worker hands every user-interface step to the main thread, in
+// order, so that no window or drawing call runs off the thread that owns the windows; meanwhile the main
+// thread keeps pumping messages, so the strip animates and the window can be dragged.
+#include "app/apply.h"
+
+#include "app/globals.h"
+#include "app/handlers.h"
+#include "app/options.h"
+#include "app/runtime/animation_box.h"
+#include "app/runtime/thread.h"
+#include "app/runtime/ui_thread.h"
+#include "app/runtime/windows.h"
+#include "images/catalogue.h"
+
+#include <string>
+
+namespace app {
+namespace {
+
+constexpr int kStripTop = 349, kStripWidth = 800, kStripHeight = 6;
+constexpr int kStripBackground = RgbColor(246, 246, 246);
+constexpr int kEndlessLoop = 0;
+constexpr int kDoneLogOffTop = 448;
+constexpr char kWarningText[] = "注销前请保存所有已打开的文件，并关闭所有程序";
+constexpr char kFailureCaption[] = "应用失败";
+
+ProgramRun RunHidden(const char* application, const char* commandLine) {
+    return RunProgram(commandLine, true, kShowHidden, application, kRegistryCommandLimit);
+}
+
+ProgramRunner g_runner = RunHidden;
+
+std::string LogPixelsCommand(int value) {
+    return "reg.exe add \"HKCU\\Control Panel\\Desktop\" /v LogPixels /t REG_DWORD /d " +
+           std::to_string(value) + " /f";
+}
+
+constexpr char kWin8DpiScalingCommand[] =
+    "reg.exe add \"HKCU\\Control Panel\\Desktop\" /v Win8DpiScaling /t REG_DWORD /d 1 /f";
+
+bool Succeeded(const ProgramRun& run) {
+    return run.started && run.ended && run.exitCode == 0;
+}
+
+// Runs a step on the main thread unless the main window has gone meanwhile (the user closed it while
+// reg.exe ran); returns whether the sequence may go on.
+bool OnUi(const std::function<void()>& step) {
+    bool alive = false;
+    RunOnUiThread([&] {
+        alive = IsCreated(kMainWindow);
+        if (alive) step();
+    });
+    return alive;
+}
+
+HWND StripBox() {
+    return UnitHandle(kOverlayWindow, units::kStripBox);
+}
+
+void StartStrip() {
+    // The overlay may have been closed with Esc; its units are needed again now.
+    if (!IsCreated(kOverlayWindow)) LoadWindow(kOverlayWindow, UnitHandle(kMainWindow));
+    WriteUnitProperty(kOverlayWindow, units::kStripBox, kPropLeft, 0);
+    WriteUnitProperty(kOverlayWindow, units::kStripBox, kPropTop, kStripTop);
+    WriteUnitProperty(kOverlayWindow, units::kStripBox, kPropWidth, kStripWidth);
+    WriteUnitProperty(kOverlayWindow, units::kStripBox, kPropHeight, kStripHeight);
+    WriteUnitProperty(kOverlayWindow, units::kStripBox, kPropVisible, 1);
+    const SpritePrototype prototype{ReadUnitProperty(kOverlayWindow, units::kStripPrototype, kPropWidth),
+                                    ReadUnitProperty(kOverlayWindow, units::kStripPrototype, kPropHeight)};
+    g_app.stripObject = CreateObject(StripBox(), prototype, 0, 0, false);
+    SetObjectVisible(StripBox(), g_app.stripObject, true);
+    WriteUnitProperty(kOverlayWindow, units::kStripBox, kPropBoxColour, kStripBackground);
+    SetObjectPicture(StripBox(), g_app.stripObject, images::ArtBytes(images::Art::ProgressStrip));
+    PlayObjectAnimation(StripBox(), g_app.stripObject, kEndlessLoop);
+}
+
+void ShowFinished() {
+    using images::Art;
+    g_app.mainSkin.SetBackImageData(images::ArtBytes(Art::DoneBackground));
+    SendMessageA(g_app.applySkin.Handle(), WM_CLOSE, 0, 0);
+    WriteUnitProperty(kMainWindow, units::kLogOff, kPropDisabled, 0);
+    WriteUnitProperty(kMainWindow, units::kLogOff, kPropTop, kDoneLogOffTop);
+    g_app.logOffSkin.Attach(UnitHandle(kMainWindow, units::kLogOff), nullptr);
+    g_app.logOffSkin.SetImages(images::DecodeImage(images::ArtBytes(Art::LogOffNormal)),
+                               images::DecodeImage(images::ArtBytes(Art::LogOffHover)),
+                               images::DecodeImage(images::ArtBytes(Art::LogOffPressed)));
+    WriteUnitProperty(kOverlayWindow, units::kStripBox, kPropVisible, 0);
+    RedrawNow(kOverlayWindow);
+    g_app.mainSkin.Refresh();
+    WriteUnitProperty(kOverlayWindow, units::kWarning, kPropVisible, 1);
+    WriteUnitProperty(kOverlayWindow, units::kWarning, kPropText, kWarningText);
+}
+
+// A registry value could not be written: say which, and go back to choosing so the user can retry.
+void ShowFailure(const char* value) {
+    if (IsCreated(kOverlayWindow)) {
+        SetObjectVisible(StripBox(), g_app.stripObject, false);
+        WriteUnitProperty(kOverlayWindow, units::kStripBox, kPropVisible, 0);
+    }
+    WriteUnitProperty(kMainWindow, units::kTimer, kPropInterval, kIdleTickInterval);
+    const std::string text =
+        std::string("无法写入注册表值 ") + value + "，显示缩放没有更改。\r\n\r\n请再次点击“应用”重试。";
+    MessageBoxA(UnitHandle(kMainWindow), text.c_str(), kFailureCaption, MB_ICONERROR | MB_OK);
+    g_app.applyStarted = false;
+    WriteUnitProperty(kMainWindow, units::kApply, kPropDisabled, 0);
+}
+
+} // namespace
+
+ProgramRunner SetProgramRunner(ProgramRunner runner) {
+    ProgramRunner previous = g_runner;
+    g_runner = runner ? runner : RunHidden;
+    return previous;
+}
+
+std::string SystemRegExe() {
+    char folder[MAX_PATH] = {};
+    GetSystemDirectoryA(folder, MAX_PATH);
+    return std::string(folder) + "\\reg.exe";
+}
+
+DWORD WINAPI ApplySequence(void*) {
+    if (!OnUi([] { WriteUnitProperty(kMainWindow, units::kTimer, kPropInterval, kBusyTickInterval); }))
+        return 0;
+    if (!OnUi(StartStrip)) return 0;
+    const std::string regExe = SystemRegExe();
+    if (const int logPixels = SelectedLogPixels()) {
+        if (!Succeeded(g_runner(regExe.c_str(), LogPixelsCommand(logPixels).c_str()))) {
+            OnUi([] { ShowFailure("LogPixels"); });
+            return 0;
+        }
+    }
+    if (!Succeeded(g_runner(regExe.c_str(), kWin8DpiScalingCommand))) {
+        OnUi([] { ShowFailure("Win8DpiScaling"); });
+        return 0;
+    }
+    Delay(kSettleDelay);
+    OnUi(ShowFinished);
+    return 0;
+}
+
+void OnApplyClicked() {
+    WriteUnitProperty(kMainWindow, units::kApply, kPropDisabled, 1);
+    g_app.applyStarted = true;
+    StartThread(ApplySequence, nullptr, &g_app.applyThread);
+}
+
+void OnTimerTick() {
+    // The step display shows nothing: what it would show, and from when it would count, is not settled.
+    g_app.mainSkin.Refresh();
+}
+
+} // namespace app

@@ -1,0 +1,27 @@
+// Apply: writes the chosen scale into the registry with the system's reg.exe, on a worker thread.
+#pragma once
+#include "app/runtime/process.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace app {
+
+// Runs one registry command hidden and waits for it. The edge tests replace.
+using ProgramRunner = ProgramRun (*)(const char* application, const char* commandLine);
+ProgramRunner
+SetProgramRunner(ProgramRunner runner); // returns the previous one; nullptr restores the real one
+
+// The longest a reg.exe run may take before Apply reports it as failed.
+inline constexpr DWORD kRegistryCommandLimit = 30000;
+inline constexpr int kSettleDelay = 2000; // ms between the registry writes and the finished state
+
+// The worker's routine: the strip, the two reg.exe runs, the pause, then the finished state (or, when a
+// run fails, an error message and back to choosing).
+DWORD WINAPI ApplySequence(void*);
+
+// The reg.exe of the system folder; a bare name would also find one planted beside the program.
+std::string SystemRegExe();
+
+} // namespace app

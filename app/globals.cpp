@@ -1,0 +1,7 @@
+#include "app/globals.h"
+
+namespace app {
+
+AppGlobals g_app;
+
+} // namespace app

@@ -1,0 +1,124 @@
+#include "app/runtime/label.h"
+
+#include "skin/owners.h"
+
+namespace app {
+namespace {
+
+constexpr char kLabelClass[] = "ZentriloTransparentLabel";
+
+struct LabelState {
+    const LabelSettings* settings;
+    HFONT font;
+};
+
+LabelState* StateOf(HWND label) {
+    return reinterpret_cast<LabelState*>(GetWindowLongPtrA(label, GWLP_USERDATA));
+}
+
+UINT LayoutFlags(const LabelSettings& s) {
+    UINT flags = DT_NOCLIP | DT_NOPREFIX;
+    flags |= s.align == TextAlign::Centre ? DT_CENTER : s.align == TextAlign::Right ? DT_RIGHT : DT_LEFT;
+    if (s.wordWrap) return flags | DT_WORDBREAK;
+    flags |= DT_SINGLELINE;
+    return flags | (s.vertical == VerticalAlign::Centre   ? DT_VCENTER
+                    : s.vertical == VerticalAlign::Bottom ? DT_BOTTOM
+                                                          : DT_TOP);
+}
+
+void DrawLabelText(HDC dc, const char* text, RECT rect, UINT flags, COLORREF colour, int dx = 0, int dy = 0) {
+    OffsetRect(&rect, dx, dy);
+    SetTextColor(dc, colour);
+    DrawTextA(dc, text, -1, &rect, flags);
+}
+
+void PaintLabel(HWND label) {
+    skin::PaintDc paint(label);
+    const LabelState* state = StateOf(label);
+    char text[1024];
+    if (!state || GetWindowTextA(label, text, sizeof text) == 0) return;
+    const LabelSettings& s = *state->settings;
+    HFONT font = state->font ? state->font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    skin::SelectGuard selectFont(paint.get(), font);
+    SetBkMode(paint.get(), TRANSPARENT);
+    RECT rect;
+    GetClientRect(label, &rect);
+    const UINT flags = LayoutFlags(s);
+    constexpr COLORREF kWhite = RGB(255, 255, 255), kBlack = RGB(0, 0, 0);
+    switch (s.effect) {
+    case TextEffect::None: DrawLabelText(paint.get(), text, rect, flags, s.colour); break;
+    case TextEffect::WhiteShadow:
+        DrawLabelText(paint.get(), text, rect, flags, kWhite, 1, 1);
+        DrawLabelText(paint.get(), text, rect, flags, s.colour);
+        break;
+    case TextEffect::WhiteRaised:
+        DrawLabelText(paint.get(), text, rect, flags, kWhite);
+        DrawLabelText(paint.get(), text, rect, flags, s.colour, 1, 1);
+        break;
+    case TextEffect::BlackShadow:
+        DrawLabelText(paint.get(), text, rect, flags, kBlack, 2, 2);
+        DrawLabelText(paint.get(), text, rect, flags, s.colour);
+        break;
+    }
+}
+
+LRESULT CALLBACK LabelProc(HWND label, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_NCCREATE: {
+        auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(label, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        break;
+    }
+    case WM_NCDESTROY: delete StateOf(label); break;
+    case WM_ERASEBKGND: return 1;
+    case WM_PAINT: PaintLabel(label); return 0;
+    }
+    return DefWindowProcA(label, message, wParam, lParam);
+}
+
+void RegisterLabelClass() {
+    static const ATOM atom = [] {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = LabelProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+        wc.lpszClassName = kLabelClass;
+        return RegisterClassA(&wc);
+    }();
+    (void)atom;
+}
+
+// The top-level window repaints the area under the label, then every descendant there, the label last
+// among them since it lies on top.
+void RepaintBeneath(HWND label) {
+    HWND top = GetAncestor(label, GA_ROOT);
+    RECT rect;
+    GetWindowRect(label, &rect);
+    MapWindowPoints(HWND_DESKTOP, top, reinterpret_cast<POINT*>(&rect), 2);
+    RedrawWindow(top, &rect, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+} // namespace
+
+HWND CreateTransparentLabel(HWND parent, const UnitDefinition& unit, HFONT font) {
+    RegisterLabelClass();
+    auto* state = new LabelState{unit.label, font};
+    HWND label =
+        CreateWindowExA(WS_EX_TRANSPARENT, kLabelClass, unit.label->text, WS_CHILD, unit.left, unit.top,
+                        unit.width, unit.height, parent, nullptr, GetModuleHandleA(nullptr), state);
+    if (!label) delete state;
+    return label;
+}
+
+void SetLabelText(HWND label, const char* text) {
+    // The label has no background: the new text is only drawn once the old one has been painted over.
+    SetWindowTextA(label, text);
+    RepaintBeneath(label);
+}
+
+void SetLabelVisible(HWND label, bool visible) {
+    ShowWindow(label, visible ? SW_SHOWNA : SW_HIDE);
+    RepaintBeneath(label);
+}
+
+} // namespace app

@@ -1,0 +1,45 @@
+#include "app/runtime/process.h"
+
+#include "skin/owners.h"
+
+#include <algorithm>
+#include <string>
+
+namespace app {
+
+namespace {
+constexpr DWORD kInputIdleWait = 1000;
+}
+
+int ShowWindowValue(int showMode) {
+    static constexpr int kShowValues[] = {SW_HIDE,          SW_SHOWNORMAL,     SW_SHOWMINIMIZED,
+                                          SW_SHOWMAXIMIZED, SW_SHOWNOACTIVATE, SW_MINIMIZE};
+    return kShowValues[std::clamp(showMode, 1, 6) - 1];
+}
+
+ProgramRun RunProgram(const char* commandLine, bool wait, int showMode, const char* application,
+                      DWORD waitLimit) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = static_cast<WORD>(ShowWindowValue(showMode));
+    PROCESS_INFORMATION info{};
+    std::string line = commandLine ? commandLine : ""; // CreateProcessA may write into its command line
+    ProgramRun run;
+    if (!CreateProcessA(application, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &info))
+        return run;
+    skin::KernelHandle process(info.hProcess), thread(info.hThread);
+    run.started = true;
+    if (!wait) {
+        WaitForInputIdle(process.get(), kInputIdleWait);
+        return run;
+    }
+    if (WaitForSingleObject(process.get(), waitLimit) == WAIT_OBJECT_0) {
+        run.ended = true;
+        GetExitCodeProcess(process.get(), &run.exitCode);
+    }
+    return run;
+}
+
+} // namespace app

@@ -1,0 +1,19 @@
+#include "app/runtime/thread.h"
+
+namespace app {
+
+bool StartThread(LPTHREAD_START_ROUTINE routine, void* parameter, HANDLE* handle) {
+    HANDLE thread = CreateThread(nullptr, 0, routine, parameter, 0, nullptr);
+    if (!thread) return false;
+    if (handle)
+        *handle = thread;
+    else
+        CloseHandle(thread);
+    return true;
+}
+
+void Delay(int milliseconds) {
+    Sleep(milliseconds > 0 ? static_cast<DWORD>(milliseconds) : 0);
+}
+
+} // namespace app

@@ -1,0 +1,44 @@
+#include "app/runtime/ui_thread.h"
+
+#include <windows.h>
+
+namespace app {
+namespace {
+
+constexpr char kUiClass[] = "ZentriloUiThread";
+constexpr UINT kRunStep = WM_APP + 1;
+
+HWND g_uiWindow = nullptr;
+DWORD g_uiThreadId = 0;
+
+LRESULT CALLBACK UiProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kRunStep) {
+        (*reinterpret_cast<const std::function<void()>*>(lParam))();
+        return 0;
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+} // namespace
+
+void InitUiThread() {
+    if (g_uiWindow) return;
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = UiProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = kUiClass;
+    RegisterClassA(&wc);
+    // A message-only window: it lives for the process and never shows.
+    g_uiWindow =
+        CreateWindowExA(0, kUiClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    g_uiThreadId = GetCurrentThreadId();
+}
+
+void RunOnUiThread(const std::function<void()>& step) {
+    if (!g_uiWindow || GetCurrentThreadId() == g_uiThreadId)
+        step();
+    else
+        SendMessageA(g_uiWindow, kRunStep, 0, reinterpret_cast<LPARAM>(&step));
+}
+
+} // namespace app

@@ -1,0 +1,39 @@
+// SetUpMainWindow: loads the overlay, makes MainWindow a skinned layered window and binds the artwork.
+#include "app/globals.h"
+#include "app/handlers.h"
+#include "app/options.h"
+#include "app/runtime/windows.h"
+#include "images/catalogue.h"
+
+namespace app {
+
+namespace {
+constexpr int kStepPictureLeft = 53, kStepPictureTop = 427, kStepPictureWidth = 530, kStepPictureHeight = 48;
+}
+
+void SetUpMainWindow() {
+    using images::Art;
+    using images::ArtBytes;
+    using images::DecodeImage;
+    HWND main = UnitHandle(kMainWindow);
+    LoadWindow(kOverlayWindow, main);
+    WriteUnitProperty(kMainWindow, units::kTimer, kPropInterval, kIdleTickInterval);
+    WriteUnitProperty(kOverlayWindow, units::kWarning, kPropVisible, 0);
+    g_app.mainSkin.Attach(main);
+    g_app.mainSkin.SetBackImageData(ArtBytes(Art::TitleBackground));
+    // The step display's picture box is made once; a re-run finds it in place.
+    if (!g_app.stepPicture.IsAlive())
+        g_app.stepPicture.Create(main, kStepPictureLeft, kStepPictureTop, kStepPictureWidth,
+                                 kStepPictureHeight);
+    ResetOptions();
+    g_app.applySkin.Attach(UnitHandle(kMainWindow, units::kApply), nullptr);
+    g_app.applySkin.SetImages(DecodeImage(ArtBytes(Art::ApplyNormal)), DecodeImage(ArtBytes(Art::ApplyHover)),
+                              DecodeImage(ArtBytes(Art::ApplyPressed)));
+    g_app.closeSkin.Attach(UnitHandle(kMainWindow, units::kClose), nullptr);
+    g_app.closeSkin.SetImagesData(ArtBytes(Art::CloseNormal), ArtBytes(Art::CloseHover),
+                                  ArtBytes(Art::ClosePressed));
+    g_app.mainSkin.Refresh();
+    WriteUnitProperty(kMainWindow, units::kLogOff, kPropDisabled, 1);
+}
+
+} // namespace app
