@@ -4,6 +4,7 @@
 #include "skin/state_drawing.h"
 
 #include <array>
+#include <utility>
 
 namespace skin {
 namespace {
@@ -13,6 +14,10 @@ constexpr LONG_PTR kOwnerDrawStyle = BS_OWNERDRAW; // OR-ed in: a push button be
 constexpr std::array<const char*, 4> kStateImageKeys{kPropNormalImage, kPropOverImage, kPropDownImage,
                                                      kPropDisableImage};
 
+// The button whose WM_MOUSEMOVE the platform procedure is handling. Dragging inside a pressed
+// button makes the platform re-send BM_SETSTATE on every move; those echoes redraw only on a change.
+HWND g_movingButton = nullptr;
+
 // One-shot: the platform posts WM_MOUSELEAVE once, and the next entry arms it again.
 void TrackLeave(HWND button) {
     TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, button, 0};
@@ -20,12 +25,19 @@ void TrackLeave(HWND button) {
 }
 
 LRESULT OnMouseMove(HWND button, WPARAM wParam, LPARAM lParam) {
+    HWND outer = std::exchange(g_movingButton, button);
     LRESULT result = CallOldProc(button, WM_MOUSEMOVE, wParam, lParam);
+    g_movingButton = outer;
     int state = GetDrawStateProp(button);
     if (state == kStateHover || state == kStatePressed) return result;
     TrackLeave(button);
     SetDrawState(button, kStateHover, true);
     return result;
+}
+
+int PushState(HWND button, bool pushed) {
+    if (pushed) return kStatePressed;
+    return GetProp(button, kPropIsFocus) ? kStateHover : kStateNormal;
 }
 
 // The platform procedure releases the push state (BM_SETSTATE) while handling the release, so
@@ -54,6 +66,15 @@ void OnFocus(HWND button, bool focused) {
     int state = GetDrawStateProp(button);
     if (focused && state == kStatePressed) SetDrawState(button, kStateHover, true);
     if (!focused && state == kStateHover) SetDrawState(button, kStateNormal, true);
+}
+
+LRESULT OnSetState(HWND button, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = CallOldProc(button, BM_SETSTATE, wParam, lParam);
+    if (button == g_movingButton)
+        SetDrawState(button, PushState(button, wParam == 1), false);
+    else
+        SyncPushState(button, wParam == 1);
+    return result;
 }
 
 LRESULT OnDestroy(HWND button, WPARAM wParam, LPARAM lParam) {
@@ -116,11 +137,7 @@ LRESULT CALLBACK ButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lPa
     // The platform procedure would draw a focus frame; focus only steers hover against normal.
     case WM_SETFOCUS: OnFocus(button, true); return 0;
     case WM_KILLFOCUS: OnFocus(button, false); return 0;
-    case BM_SETSTATE: {
-        LRESULT result = CallOldProc(button, message, wParam, lParam);
-        SyncPushState(button, wParam == 1);
-        return result;
-    }
+    case BM_SETSTATE: return OnSetState(button, wParam, lParam);
     case WM_LBUTTONDOWN: return ForwardThenDraw(button, message, wParam, lParam, kStatePressed);
     case WM_LBUTTONUP: return OnLeftButtonUp(button, wParam, lParam);
     case WM_NCDESTROY: return OnDestroy(button, wParam, lParam);
@@ -138,8 +155,7 @@ void SetDrawState(HWND button, int state, bool force) {
 }
 
 void SyncPushState(HWND button, bool pushed) {
-    int state = pushed ? kStatePressed : (GetProp(button, kPropIsFocus) ? kStateHover : kStateNormal);
-    SetDrawState(button, state, false);
+    SetDrawState(button, PushState(button, pushed), false);
     DrawFace(button);
 }
 
