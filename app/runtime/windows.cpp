@@ -265,12 +265,13 @@ bool LoadWindow(const WindowDefinition& def, HWND owner) {
         SendMessageA(w.hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     }
     CreateUnits(w);
+    // Shown before its events, so that windows its created handler loads (owned by it) stack above it.
+    ShowWindow(w.hwnd, SW_SHOW);
     w.loading = false;
     HWND hwnd = w.hwnd;
     Fire(def.created);
     if (IsWindow(hwnd)) Fire(def.moved);
     if (IsWindow(hwnd)) Fire(def.resized);
-    if (IsWindow(hwnd)) ShowWindow(hwnd, SW_SHOW);
     return IsWindow(hwnd);
 }
 
