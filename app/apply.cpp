@@ -24,11 +24,11 @@ constexpr int kDoneLogOffTop = 448;
 constexpr char kWarningText[] = "注销前请保存所有已打开的文件，并关闭所有程序";
 constexpr char kFailureCaption[] = "应用失败";
 
-ProgramRun RunHidden(const char* application, const char* commandLine) {
-    return RunProgram(commandLine, true, kShowHidden, application, kRegistryCommandLimit);
+ProgramRun RunAndWait(const char* application, const char* commandLine, int showMode) {
+    return RunProgram(commandLine, true, showMode, application, kRegistryCommandLimit);
 }
 
-ProgramRunner g_runner = RunHidden;
+ProgramRunner g_runner = RunAndWait;
 
 std::string LogPixelsCommand(int value) {
     return "reg.exe add \"HKCU\\Control Panel\\Desktop\" /v LogPixels /t REG_DWORD /d " +
@@ -109,7 +109,7 @@ void ShowFailure(const char* value) {
 
 ProgramRunner SetProgramRunner(ProgramRunner runner) {
     ProgramRunner previous = g_runner;
-    g_runner = runner ? runner : RunHidden;
+    g_runner = runner ? runner : RunAndWait;
     return previous;
 }
 
@@ -125,12 +125,12 @@ DWORD WINAPI ApplySequence(void*) {
     if (!OnUi(StartStrip)) return 0;
     const std::string regExe = SystemRegExe();
     if (const int logPixels = SelectedLogPixels()) {
-        if (!Succeeded(g_runner(regExe.c_str(), LogPixelsCommand(logPixels).c_str()))) {
+        if (!Succeeded(g_runner(regExe.c_str(), LogPixelsCommand(logPixels).c_str(), kShowHidden))) {
             OnUi([] { ShowFailure("LogPixels"); });
             return 0;
         }
     }
-    if (!Succeeded(g_runner(regExe.c_str(), kWin8DpiScalingCommand))) {
+    if (!Succeeded(g_runner(regExe.c_str(), kWin8DpiScalingCommand, kShowHidden))) {
         OnUi([] { ShowFailure("Win8DpiScaling"); });
         return 0;
     }

@@ -8,8 +8,8 @@
 
 namespace app {
 
-// Runs one registry command hidden and waits for it. The edge tests replace.
-using ProgramRunner = ProgramRun (*)(const char* application, const char* commandLine);
+// Runs one registry command and waits for it, at most kRegistryCommandLimit. The edge tests replace.
+using ProgramRunner = ProgramRun (*)(const char* application, const char* commandLine, int showMode);
 ProgramRunner
 SetProgramRunner(ProgramRunner runner); // returns the previous one; nullptr restores the real one
 

@@ -234,7 +234,8 @@ HWND CreateTopLevel(LoadedWindow& w, HWND owner) {
     const WindowDefinition& def = *w.def;
     const int left = (GetSystemMetrics(SM_CXSCREEN) - def.width) / 2;
     const int top = (GetSystemMetrics(SM_CYSCREEN) - def.height) / 2;
-    const DWORD exStyle = def.taskbarButton ? WS_EX_APPWINDOW : 0;
+    // An unowned window gets a taskbar button of its own, an owned one never does.
+    const DWORD exStyle = def.taskbarButton || owner ? 0 : WS_EX_TOOLWINDOW;
     // The record must know its handle before the first message that needs it arrives.
     w.hwnd = CreateWindowExA(exStyle, kWindowClass, def.title, WS_POPUP, left, top, def.width, def.height,
                              owner, nullptr, GetModuleHandleA(nullptr), nullptr);

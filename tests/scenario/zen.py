@@ -1,0 +1,226 @@
+"""Driving the real zentrilo.exe from outside: start it under Wine, find its windows, move the mouse and
+press keys with xdotool, read pixels from screenshots and values from the registry.
+
+The developer script runs the scenario tests inside its environment (Xvfb, the build's Wine prefix with a
+persistent wineserver, the Chinese locale); ctest passes ZEN_BIN (the x86_64 build tree)."""
+import contextlib
+import os
+import re
+import shutil
+import subprocess
+import tempfile
+import time
+import unittest
+
+BIN = os.environ.get("ZEN_BIN", os.path.join(os.path.dirname(__file__), "../../build/x86_64"))
+SOURCE = os.environ.get("ZEN_SOURCE", os.path.join(os.path.dirname(__file__), "../.."))
+APP = os.path.join(BIN, "app", "zentrilo.exe")
+PROBE = os.path.join(BIN, "tests", "zentrilo_probe.exe")
+FAILING_REG = os.path.join(BIN, "tests", "failing_reg.exe")
+SHOTS = os.environ.get("ZEN_SHOTS", os.path.join(SOURCE, "shots"))
+DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
+WINDOW_SIZE = (800, 540)
+
+
+def run(*args, env=None, check=True, timeout=60):
+    args = [str(a) for a in args]
+    result = subprocess.run(args, env=env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                            stderr=subprocess.DEVNULL, timeout=timeout)
+    text = result.stdout.decode("utf-8", "replace").replace("\r", "")
+    if check and result.returncode != 0:
+        raise RuntimeError(f"{args[0]} failed ({result.returncode}): {text}")
+    return text
+
+
+def wait_for(predicate, timeout=10.0, interval=0.05, what="condition"):
+    deadline = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise AssertionError(f"timed out after {timeout} s waiting for {what}")
+        time.sleep(interval)
+
+
+class Screen:
+    """One screenshot of the whole display."""
+
+    def __init__(self):
+        data = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"], stdout=subprocess.PIPE,
+                              stderr=subprocess.DEVNULL, check=True).stdout
+        match = re.match(rb"P6\s+(\d+)\s+(\d+)\s+(\d+)\s", data)
+        self.width, self.height = int(match.group(1)), int(match.group(2))
+        assert match.group(3) == b"255", "expected an 8-bit screenshot"
+        self.pixels = data[match.end():]
+
+    def pixel(self, x, y):
+        i = (y * self.width + x) * 3
+        return tuple(self.pixels[i:i + 3])
+
+    def region(self, x, y, w, h):
+        return [self.pixel(x + dx, y + dy) for dy in range(h) for dx in range(w)]
+
+    def save(self, name):
+        os.makedirs(SHOTS, exist_ok=True)
+        path = os.path.join(SHOTS, name)
+        header = f"P6 {self.width} {self.height} 255\n".encode()
+        subprocess.run(["convert", "ppm:-", path], input=header + self.pixels, check=True)
+        return path
+
+
+def xdo(*args):
+    return run("xdotool", *map(str, args))
+
+
+def click(x, y, button=1):
+    xdo("mousemove", "--sync", x, y)
+    time.sleep(0.05)
+    xdo("click", button)
+
+
+def move(x, y):
+    xdo("mousemove", "--sync", x, y)
+
+
+def key(name):
+    xdo("key", name)
+
+
+def drag(x0, y0, x1, y1, steps=10):
+    xdo("mousemove", "--sync", x0, y0)
+    xdo("mousedown", 1)
+    time.sleep(0.1)
+    for i in range(1, steps + 1):
+        xdo("mousemove", x0 + (x1 - x0) * i // steps, y0 + (y1 - y0) * i // steps)
+        time.sleep(0.03)
+    time.sleep(0.1)
+    xdo("mouseup", 1)
+
+
+def geometry(window):
+    text = xdo("getwindowgeometry", "--shell", window)
+    values = dict(line.split("=", 1) for line in text.split() if "=" in line)
+    return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
+
+
+def reg_query(value, env=None):
+    """A DWORD under HKCU\\Control Panel\\Desktop, or None when it is absent."""
+    text = run("wine", "reg", "query", DESKTOP_KEY, "/v", value, env=env, check=False)
+    match = re.search(rf"{value}\s+REG_DWORD\s+0x([0-9a-fA-F]+)", text)
+    return int(match.group(1), 16) if match else None
+
+
+def reg_delete(value, env=None):
+    run("wine", "reg", "delete", DESKTOP_KEY, "/v", value, "/f", env=env, check=False)
+
+
+def windows_path(path):
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+class Zentrilo:
+    """One running instance of the program (or its instrumented twin) under Wine."""
+
+    def __init__(self, exe=APP, env=None, runner=None):
+        self.env = dict(os.environ if env is None else env)
+        self.log_path = None
+        if exe == PROBE:
+            fd, self.log_path = tempfile.mkstemp(prefix="zen-probe-", suffix=".log")
+            os.close(fd)
+            self.env["ZEN_PROBE_LOG"] = windows_path(self.log_path)
+            if runner:
+                self.env["ZEN_PROBE_RUNNER"] = runner
+        self.proc = subprocess.Popen(["wine", exe], env=self.env, stdin=subprocess.DEVNULL,
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wait_for(lambda: self._find(r"^Zentrilo$") and self.overlay(), 20, what="both windows")
+        time.sleep(0.5)
+        self.origin = geometry(self.main)[:2]
+
+    @property
+    def main(self):
+        """The main window's X window (Wine gives it a new one when it turns layered)."""
+        return self._find(r"^Zentrilo$")
+
+    def _find(self, name):
+        text = run("xdotool", "search", "--onlyvisible", "--pid", self.proc.pid, "--name", name, check=False)
+        ids = text.split()
+        return ids[0] if ids else None
+
+    def overlay(self):
+        """The overlay's X window: the other visible 800 x 540 window of the process."""
+        text = run("xdotool", "search", "--onlyvisible", "--pid", self.proc.pid, check=False)
+        main = self.main
+        for window in text.split():
+            with contextlib.suppress(RuntimeError):
+                if window != main and geometry(window)[2:] == WINDOW_SIZE:
+                    return window
+        return None
+
+    def at(self, x, y):
+        """Screen coordinates of a point in the window's client area."""
+        return self.origin[0] + x, self.origin[1] + y
+
+    def refresh_origin(self):
+        self.origin = geometry(self.main)[:2]
+        return self.origin
+
+    def click(self, x, y):
+        click(*self.at(x, y))
+
+    def move(self, x, y):
+        move(*self.at(x, y))
+
+    def pixel(self, x, y, screen=None):
+        return (screen or Screen()).pixel(*self.at(x, y))
+
+    def log(self):
+        if not self.log_path:
+            return []
+        with open(self.log_path, encoding="utf-8", errors="replace") as f:
+            return [line.rstrip("\n").split(" ", 1)[1] for line in f if " " in line]
+
+    def alive(self):
+        return self.proc.poll() is None
+
+    def wait_exit(self, timeout=5):
+        return self.proc.wait(timeout)
+
+    def close(self):
+        if self.alive():
+            self.proc.kill()
+            self.proc.wait(5)
+        if self.log_path and os.path.exists(self.log_path):
+            os.unlink(self.log_path)
+
+
+@contextlib.contextmanager
+def running(*args, **kwargs):
+    app = Zentrilo(*args, **kwargs)
+    try:
+        yield app
+    finally:
+        app.close()
+
+
+@contextlib.contextmanager
+def throwaway_prefix():
+    """A copy of the test prefix with its own wineserver, for runs that change what later runs see."""
+    source = os.environ["WINEPREFIX"]
+    folder = tempfile.mkdtemp(prefix="zen-prefix-")
+    prefix = os.path.join(folder, "prefix")
+    run("cp", "-a", source, prefix)
+    env = dict(os.environ, WINEPREFIX=prefix)
+    try:
+        yield env
+    finally:
+        run("wineserver", "-k", env=env, check=False)
+        shutil.rmtree(folder, ignore_errors=True)
+
+
+def similar(a, b, tolerance=24):
+    return all(abs(x - y) <= tolerance for x, y in zip(a, b))
+
+
+def main():
+    unittest.main(verbosity=2)
