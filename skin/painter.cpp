@@ -1,0 +1,149 @@
+#include "skin/painter.h"
+
+#include "skin/font.h"
+#include "skin/owners.h"
+#include "skin/props.h"
+#include "skin/state_drawing.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace skin {
+namespace {
+
+// Text of a field: one line, no black-box fitting, inset from the field's edges.
+constexpr INT kTextFormatFlags = Gdiplus::StringFormatFlagsNoWrap | Gdiplus::StringFormatFlagsNoFitBlackBox;
+constexpr LANGID kNeutralLanguage = 0;
+constexpr int kTextInset = 2;
+constexpr Gdiplus::REAL kBorderWidth = 1.0f;
+constexpr std::uint32_t kOpaque = 255;
+// An image counts as larger than its child only beyond this margin.
+constexpr double kSizeTolerance = 1e-7;
+
+enum BackTypeCode : int { kBackStretch = 1, kBackFit = 2 };
+
+// Colour properties hold 32-bit values; kNoColour may have been stored sign-extended or not.
+std::uint32_t ColourProp(HWND child, const char* key) {
+    return static_cast<std::uint32_t>(GetProp(child, key));
+}
+
+std::wstring AnsiToWide(const std::string& text) {
+    const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(std::max(length, 0), L'\0');
+    if (length > 0)
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    return wide;
+}
+
+// Places the image by back type. Returns false when the image was cut at its natural size, after which
+// nothing more is drawn for the child.
+bool DrawChildImage(Gdiplus::GpGraphics* graphics, Gdiplus::GpImage* image, int backType, int x, int y, int w,
+                    int h) {
+    Gdiplus::REAL iw = 0, ih = 0;
+    gp::GdipGetImageDimension(image, &iw, &ih);
+    using R = Gdiplus::REAL;
+    switch (backType) {
+    case kBackStretch: gp::GdipDrawImageRect(graphics, image, R(x), R(y), R(w), R(h)); return true;
+    case kBackFit: {
+        const FitSize fit = FitWithin(static_cast<int>(iw), static_cast<int>(ih), w, h);
+        const int ox = static_cast<int>((w - fit.width) / 2.0);
+        const int oy = static_cast<int>((h - fit.height) / 2.0);
+        gp::GdipDrawImageRect(graphics, image, R(x + ox), R(y + oy), R(fit.width), R(fit.height));
+        return true;
+    }
+    default:
+        if (iw - w > kSizeTolerance || ih - h > kSizeTolerance) {
+            // Natural size, cut at the child's edges. The source never reaches past the image, so a
+            // side that fits is not stretched to fill the child.
+            const R cw = std::min<R>(R(w), iw), ch = std::min<R>(R(h), ih);
+            gp::GdipDrawImageRectRect(graphics, image, R(x), R(y), cw, ch, 0, 0, cw, ch, Gdiplus::UnitPixel,
+                                      nullptr, nullptr, nullptr);
+            return false;
+        }
+        gp::GdipDrawImageRect(graphics, image, R(x), R(y), iw, ih);
+        return true;
+    }
+}
+
+void FillField(Gdiplus::GpGraphics* graphics, HWND child, int x, int y, int w, int h) {
+    const std::uint32_t colour = ColourProp(child, kPropBackColor);
+    if (colour == kNoColour) return;
+    Gdiplus::GpSolidFill* brush = nullptr;
+    gp::GdipCreateSolidFill(ColorToArgb(colour, ColourProp(child, kPropBackAlpha)), &brush);
+    GpSolidFillOwner owner(brush);
+    gp::GdipFillRectangleI(graphics, brush, x, y, w, h);
+}
+
+void OutlineField(Gdiplus::GpGraphics* graphics, HWND child, int x, int y, int w, int h) {
+    const std::uint32_t colour = ColourProp(child, kPropOrderColor);
+    if (colour == kNoColour) return;
+    Gdiplus::GpPen* pen = nullptr;
+    gp::GdipCreatePen1(ColorToArgb(colour, ColourProp(child, kPropOrderAlpha)), kBorderWidth,
+                       Gdiplus::UnitWorld, &pen);
+    GpPenOwner owner(pen);
+    gp::GdipDrawRectangleI(graphics, pen, x, y, w, h);
+}
+
+void DrawFieldText(Gdiplus::GpGraphics* graphics, HWND child, int x, int y, int w, int h) {
+    const std::string text = ReadWindowText(child);
+    if (text.empty()) return;
+    const std::wstring wide = AnsiToWide(text);
+
+    SkinFont font;
+    font.CreateFromWindow(child);
+    SkinStringFormat format;
+    format.Create(kTextFormatFlags, kNeutralLanguage);
+    format.SetAligns(Gdiplus::StringAlignmentNear, Gdiplus::StringAlignmentCenter);
+    Gdiplus::GpSolidFill* brush = nullptr;
+    gp::GdipCreateSolidFill(ColorToArgb(ColourProp(child, kPropTextColor), kOpaque), &brush);
+    GpSolidFillOwner brushOwner(brush);
+
+    const Gdiplus::RectF layout(Gdiplus::REAL(x + kTextInset), Gdiplus::REAL(y + kTextInset),
+                                Gdiplus::REAL(w - 2 * kTextInset), Gdiplus::REAL(h - 2 * kTextInset));
+    gp::GdipDrawString(graphics, wide.c_str(), static_cast<INT>(wide.size()), font.Handle(), &layout,
+                       format.Handle(), brush);
+}
+
+} // namespace
+
+Gdiplus::ARGB ColorToArgb(std::uint32_t colour, std::uint32_t alpha) {
+    const std::uint32_t red = colour & 0xFF, green = (colour >> 8) & 0xFF, blue = (colour >> 16) & 0xFF;
+    return (alpha << 24) | (red << 16) | (green << 8) | blue;
+}
+
+std::string ReadWindowText(HWND window) {
+    const int length = GetWindowTextLengthA(window);
+    if (length <= 0) return {};
+    std::vector<char> buffer(length + 1);
+    GetWindowTextA(window, buffer.data(), length + 1);
+    return std::string(buffer.data());
+}
+
+void PaintChildFace(HWND window, HWND child, Gdiplus::GpGraphics* graphics) {
+    RECT rect{};
+    GetWindowRect(child, &rect);
+    const int w = rect.right - rect.left, h = rect.bottom - rect.top;
+    POINT origin{rect.left, rect.top};
+    ScreenToClient(window, &origin);
+    const int x = origin.x, y = origin.y;
+    const int kind = Kind(child);
+
+    Gdiplus::GpImage* image = nullptr;
+    switch (kind) {
+    case kKindPicture: image = reinterpret_cast<Gdiplus::GpImage*>(GetProp(child, kPropBackImage)); break;
+    case kKindButton: image = StateImage(child, GetDrawStateProp(child)); break;
+    case kKindTextField:
+        image = reinterpret_cast<Gdiplus::GpImage*>(GetProp(child, kPropBackImage));
+        FillField(graphics, child, x, y, w, h);
+        break;
+    default: return;
+    }
+
+    const int backType = static_cast<int>(GetProp(child, kPropBackType));
+    if (image && !DrawChildImage(graphics, image, backType, x, y, w, h)) return;
+    if (kind != kKindTextField) return;
+    OutlineField(graphics, child, x, y, w, h);
+    DrawFieldText(graphics, child, x, y, w, h);
+}
+
+} // namespace skin

@@ -1,0 +1,23 @@
+// Painting a skinned child's face into the frame of its layered parent, from the child's window
+// properties alone: the image for its kind and state, and for text fields a fill, a border and the text.
+#pragma once
+#include "skin/gdiplus.h"
+
+#include <cstdint>
+#include <string>
+
+namespace skin {
+
+// The "no colour" value of the colour properties.
+inline constexpr std::uint32_t kNoColour = 0xFFFFFFFF;
+
+// A 0x00BBGGRR colour and a separate alpha as a GDI+ ARGB value.
+Gdiplus::ARGB ColorToArgb(std::uint32_t colour, std::uint32_t alpha);
+
+// The window's text in the ANSI code page; empty when it has none.
+std::string ReadWindowText(HWND window);
+
+// Paints child's face onto graphics, which covers the whole frame of window.
+void PaintChildFace(HWND window, HWND child, Gdiplus::GpGraphics* graphics);
+
+} // namespace skin
