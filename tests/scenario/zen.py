@@ -17,6 +17,7 @@ SOURCE = os.environ.get("ZEN_SOURCE", os.path.join(os.path.dirname(__file__), ".
 APP = os.path.join(BIN, "app", "zentrilo.exe")
 PROBE = os.path.join(BIN, "tests", "zentrilo_probe.exe")
 FAILING_REG = os.path.join(BIN, "tests", "failing_reg.exe")
+DRIVER = os.path.join(BIN, "tests", "window_driver.exe")
 SHOTS = os.environ.get("ZEN_SHOTS", os.path.join(SOURCE, "shots"))
 DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
 WINDOW_SIZE = (800, 540)
@@ -179,6 +180,18 @@ class Zentrilo:
             return []
         with open(self.log_path, encoding="utf-8", errors="replace") as f:
             return [line.rstrip("\n").split(" ", 1)[1] for line in f if " " in line]
+
+    def drive(self, command):
+        """minimize, restore or info, through the window driver."""
+        return run("wine", DRIVER, command, env=self.env)
+
+    def info(self):
+        """{'main': {...}, 'overlay': {...}} as the window system reports them."""
+        windows = {}
+        for line in self.drive("info").splitlines():
+            name, *fields = line.split()
+            windows[name] = dict(field.split("=", 1) for field in fields)
+        return windows
 
     def alive(self):
         return self.proc.poll() is None
