@@ -13,6 +13,7 @@ HWND g_toolTipWindow = nullptr;
 
 HWND EnsureToolTipWindow() {
     if (g_toolTipWindow) return g_toolTipWindow;
+    // The tooltip class comes with the common controls library, registered on request.
     INITCOMMONCONTROLSEX init{sizeof(init), ICC_WIN95_CLASSES};
     InitCommonControlsEx(&init);
     g_toolTipWindow = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, "", 0, 0, 0, 0, 0, nullptr, nullptr,
