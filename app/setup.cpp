@@ -8,19 +8,8 @@
 namespace app {
 
 namespace {
-
 constexpr int kStepPictureLeft = 53, kStepPictureTop = 427, kStepPictureWidth = 530, kStepPictureHeight = 48;
-
-// The first frame of a layered window gives MainWindow a new surface, which Wine stacks above the
-// overlay it owns; showing the overlay afresh puts it back on top, as its owner relation says.
-void RestackOverlay() {
-    HWND overlay = UnitHandle(kOverlayWindow);
-    if (!IsWindowVisible(overlay)) return;
-    ShowWindow(overlay, SW_HIDE);
-    ShowWindow(overlay, SW_SHOWNA);
 }
-
-} // namespace
 
 void SetUpMainWindow() {
     using images::Art;
@@ -45,7 +34,7 @@ void SetUpMainWindow() {
                                   ArtBytes(Art::ClosePressed));
     g_app.mainSkin.Refresh();
     WriteUnitProperty(kMainWindow, units::kLogOff, kPropDisabled, 1);
-    RestackOverlay();
+    RaiseOwnedWindows(main); // becoming layered gave MainWindow a new surface
 }
 
 } // namespace app

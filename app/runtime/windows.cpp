@@ -424,6 +424,16 @@ int ReadUnitProperty(const WindowDefinition& def, const char* unit, int property
     }
 }
 
+void RaiseOwnedWindows(HWND owner) {
+    constexpr UINT kRestack = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    for (auto& w : g_windows) {
+        if (!IsAlive(*w) || GetWindow(w->hwnd, GW_OWNER) != owner || !IsWindowVisible(w->hwnd)) continue;
+        // Moving it away and back is a real change of order, which every layer below carries out.
+        SetWindowPos(w->hwnd, HWND_BOTTOM, 0, 0, 0, 0, kRestack);
+        SetWindowPos(w->hwnd, HWND_TOP, 0, 0, 0, 0, kRestack);
+    }
+}
+
 void RedrawNow(const WindowDefinition& def) {
     UpdateWindow(UnitHandle(def));
 }
@@ -449,6 +459,16 @@ bool HandleKeys(const MSG& msg) {
     return true;
 }
 
+// Restacks after each focus change: Wine's X11 driver raises a window's surface above the windows it
+// owns when the focus moves into it.
+void KeepOwnedWindowsAbove() {
+    static HWND lastFocus = nullptr;
+    HWND focus = GetFocus();
+    if (focus == lastFocus) return;
+    lastFocus = focus;
+    if (focus) RaiseOwnedWindows(GetAncestor(focus, GA_ROOT));
+}
+
 } // namespace
 
 int RunMessageLoop() {
@@ -460,6 +480,7 @@ int RunMessageLoop() {
             if (HandleKeys(msg)) continue;
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
+            KeepOwnedWindowsAbove();
         }
         // Idle: sleep until the next message rather than spin.
         WaitMessage();

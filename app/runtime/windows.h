@@ -45,6 +45,10 @@ void MoveUnit(const WindowDefinition& window, const char* unit, int left, std::o
 void WriteUnitProperty(const WindowDefinition& window, const char* unit, int property, PropertyValue value);
 int ReadUnitProperty(const WindowDefinition& window, const char* unit, int property);
 void RedrawNow(const WindowDefinition& window);
+// Puts the loaded windows that owner owns back on top of it. The system keeps owned windows above their
+// owner, but under Wine a window's X surface can rise above them: when it first becomes layered, and
+// when the focus moves into it (the message loop restacks after every focus change).
+void RaiseOwnedWindows(HWND owner);
 void CloseWindowAsync(const WindowDefinition& window);
 
 constexpr int RgbColor(int red, int green, int blue) {
