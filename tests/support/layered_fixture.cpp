@@ -3,6 +3,7 @@
 #include "skin/props.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace layered_test {
 namespace {
@@ -129,6 +130,25 @@ std::vector<std::uint32_t> ScreenPixels(const RECT& area) {
 
 std::uint32_t ScreenPixel(int x, int y) {
     return ScreenPixels(RECT{x, y, x + 1, y + 1})[0];
+}
+
+int ScreenMismatches(const RECT& area, Gdiplus::GpBitmap* frame) {
+    const auto screen = ScreenPixels(area);
+    const auto pixels = FramePixels(frame);
+    if (screen.size() != pixels.size()) return static_cast<int>(std::max(screen.size(), pixels.size()));
+    int mismatches = 0;
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        const std::uint32_t alpha = pixels[i] >> 24;
+        for (int shift : {0, 8, 16}) {
+            const int expected = static_cast<int>(((pixels[i] >> shift) & 0xFF) * alpha / 255.0 + 0.5);
+            const int shown = static_cast<int>((screen[i] >> shift) & 0xFF);
+            if (std::abs(expected - shown) > 1) {
+                ++mismatches;
+                break;
+            }
+        }
+    }
+    return mismatches;
 }
 
 void PumpMessages() {

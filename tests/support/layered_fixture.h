@@ -51,6 +51,9 @@ RECT BoundsOfColour(Gdiplus::GpBitmap* frame, const RECT& area, Gdiplus::ARGB co
 // Screen pixels (0x00RRGGBB) of a screen rectangle, row by row.
 std::vector<std::uint32_t> ScreenPixels(const RECT& area);
 std::uint32_t ScreenPixel(int x, int y);
+// How many pixels of the screen rectangle differ from frame as the display shows a layered frame: its
+// colours weighted by their alpha, as if over black (one step of rounding allowed).
+int ScreenMismatches(const RECT& area, Gdiplus::GpBitmap* frame);
 
 // Handles every queued message of this thread.
 void PumpMessages();
