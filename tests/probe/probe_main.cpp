@@ -1,12 +1,14 @@
 // zentrilo_probe.exe: the real program with its two edges (the program runner Apply uses and the final
 // log-off call) replaced as the environment asks, each call written to a log the scenario tests read.
 //   ZEN_PROBE_LOG      file the calls are appended to
-//   ZEN_PROBE_RUNNER   real (default) | fail-start | exit:N (pretend the run ended with N) | slow:MS
-//                      (wait MS, then run for real)
-// The log-off call is always replaced: it is logged and never reaches the system.
+//   ZEN_PROBE_RUNNER   real (default) | fail-start | fail-start-once (only the first run) | exit:N
+//                      (pretend the run ended with N) | slow:MS (wait MS, then run for real)
+// The log-off call is always replaced: it is logged and never reaches the system. A message-only
+// window of class "ZentriloProbe" answers WM_APP with the number of frames pushed so far.
 #include "app/apply.h"
 #include "app/runtime/shutdown.h"
 #include "app/startup.h"
+#include "skin/window.h"
 
 #include <windows.h>
 
@@ -38,9 +40,10 @@ std::string RunnerMode() {
 app::ProgramRun ProbeRunner(const char* application, const char* commandLine, int showMode) {
     Log(std::string("run-start show=") + std::to_string(showMode) + " app=" + application +
         " cmd=" + commandLine);
+    static int runs = 0;
     const std::string mode = RunnerMode();
     app::ProgramRun run;
-    if (mode == "fail-start") {
+    if (mode == "fail-start" || (mode == "fail-start-once" && runs++ == 0)) {
         run.started = false;
     } else if (mode.rfind("exit:", 0) == 0) {
         run = {true, true, static_cast<DWORD>(std::atoi(mode.c_str() + 5))};
@@ -81,11 +84,26 @@ BOOL ProbeExitWindows(UINT flags, DWORD reason) {
     return TRUE;
 }
 
+LRESULT CALLBACK ProbeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_APP) return skin::FramesPushed();
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void CreateProbeWindow() {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = ProbeProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "ZentriloProbe";
+    RegisterClassA(&wc);
+    CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+}
+
 } // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     app::SetProgramRunner(ProbeRunner);
     app::SetExitWindowsCall(ProbeExitWindows);
+    CreateProbeWindow();
     Log("start");
     const int code = app::RunZentrilo();
     Log("exit " + std::to_string(code));

@@ -23,11 +23,11 @@ DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
 WINDOW_SIZE = (800, 540)
 
 
-def run(*args, env=None, check=True, timeout=60):
+def run(*args, env=None, check=True, timeout=60, encoding="utf-8"):
     args = [str(a) for a in args]
     result = subprocess.run(args, env=env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                             stderr=subprocess.DEVNULL, timeout=timeout)
-    text = result.stdout.decode("utf-8", "replace").replace("\r", "")
+    text = result.stdout.decode(encoding, "replace").replace("\r", "")
     if check and result.returncode != 0:
         raise RuntimeError(f"{args[0]} failed ({result.returncode}): {text}")
     return text
@@ -132,6 +132,7 @@ class Zentrilo:
             self.env["ZEN_PROBE_LOG"] = windows_path(self.log_path)
             if runner:
                 self.env["ZEN_PROBE_RUNNER"] = runner
+        move(0, 0)  # the pointer is shared by every test: start each one away from the windows
         self.proc = subprocess.Popen(["wine", exe], env=self.env, stdin=subprocess.DEVNULL,
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         wait_for(lambda: self._find(r"^Zentrilo$") and self.overlay(), 20, what="both windows")
@@ -181,9 +182,14 @@ class Zentrilo:
         with open(self.log_path, encoding="utf-8", errors="replace") as f:
             return [line.rstrip("\n").split(" ", 1)[1] for line in f if " " in line]
 
-    def drive(self, command):
-        """minimize, restore or info, through the window driver."""
-        return run("wine", DRIVER, command, env=self.env)
+    def drive(self, *command, check=True):
+        """A command of the window driver (minimize, restore, info, units, frames, dialog)."""
+        return run("wine", DRIVER, *command, env=self.env, check=check, encoding="gbk")
+
+    def error_box(self, answer=False):
+        """The text of the Apply error box, or None when none is up; answer presses its OK."""
+        text = self.drive("dialog", *(["ok"] if answer else []), check=False)
+        return text or None
 
     def info(self):
         """{'main': {...}, 'overlay': {...}} as the window system reports them."""
@@ -192,6 +198,23 @@ class Zentrilo:
             name, *fields = line.split()
             windows[name] = dict(field.split("=", 1) for field in fields)
         return windows
+
+    def units(self):
+        """The main window's children: [{'class': ..., 'rect': (x, y, w, h), 'visible': bool, 'enabled': bool}]."""
+        units = []
+        for line in self.drive("units").splitlines():
+            cls, *fields = line.split()
+            values = dict(field.split("=", 1) for field in fields)
+            units.append({"class": cls, "rect": tuple(int(v) for v in values["rect"].split(",")),
+                          "visible": values["visible"] == "1", "enabled": values["enabled"] == "1"})
+        return units
+
+    def unit_at(self, left, top):
+        return next((u for u in self.units() if u["rect"][:2] == (left, top)), None)
+
+    def frames(self):
+        """Frames the instrumented program has pushed so far."""
+        return int(self.drive("frames"))
 
     def alive(self):
         return self.proc.poll() is None
