@@ -120,13 +120,14 @@ std::string ReadWindowText(HWND window) {
 }
 
 void PaintChildFace(HWND window, HWND child, Gdiplus::GpGraphics* graphics) {
+    const int kind = Kind(child);
+    if (kind != kKindPicture && kind != kKindButton && kind != kKindTextField) return;
     RECT rect{};
     GetWindowRect(child, &rect);
     const int w = rect.right - rect.left, h = rect.bottom - rect.top;
     POINT origin{rect.left, rect.top};
     ScreenToClient(window, &origin);
     const int x = origin.x, y = origin.y;
-    const int kind = Kind(child);
 
     Gdiplus::GpImage* image = nullptr;
     switch (kind) {
@@ -136,11 +137,11 @@ void PaintChildFace(HWND window, HWND child, Gdiplus::GpGraphics* graphics) {
         image = reinterpret_cast<Gdiplus::GpImage*>(GetProp(child, kPropBackImage));
         FillField(graphics, child, x, y, w, h);
         break;
-    default: return;
     }
 
-    const int backType = static_cast<int>(GetProp(child, kPropBackType));
-    if (image && !DrawChildImage(graphics, image, backType, x, y, w, h)) return;
+    if (image &&
+        !DrawChildImage(graphics, image, static_cast<int>(GetProp(child, kPropBackType)), x, y, w, h))
+        return;
     if (kind != kKindTextField) return;
     OutlineField(graphics, child, x, y, w, h);
     DrawFieldText(graphics, child, x, y, w, h);

@@ -22,13 +22,16 @@ constexpr char kPropFrameStamp[] = "PngControl_FrameStamp";
 long g_framesPushed = 0;
 
 // What is kept per skinned window between compositions: the background already scaled to the window
-// (drawing it is most of a frame's cost), and the pixels of the frame last pushed, so that a tick on
-// which nothing changed pushes nothing.
+// (drawing it is most of a frame's cost); the frame composed on each tick, whose memory stays mapped
+// (fresh memory for a whole frame costs more in page faults than the composition itself); and the
+// pixels of the frame last pushed, so that a tick on which nothing changed pushes nothing.
 struct FrameCache {
     intptr_t stamp = 0;
     Gdiplus::GpImage* backSource = nullptr;
     SIZE backSize{};
     GpBitmapOwner background;
+    GpBitmapOwner frame;
+    SIZE frameSize{};
     SIZE pushedSize{};
     std::vector<BYTE> pushed; // empty when what the screen shows is not known
 };
@@ -88,10 +91,10 @@ void DrawBackground(Gdiplus::GpGraphics* graphics, Gdiplus::GpBitmap* frame, Gdi
 }
 
 // Direct children from the top of the Z order down, so lower children land on top. Hidden children
-// are painted too; grandchildren are not visited.
+// are painted too; grandchildren are not visited. The painter itself skips children of no kind.
 void PaintChildren(HWND window, Gdiplus::GpGraphics* graphics) {
     for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        if (Kind(child) != kKindNone) PaintChildFace(window, child, graphics);
+        PaintChildFace(window, child, graphics);
 }
 
 // The frame's pixels locked as 32 bpp ARGB for the lifetime of the object.
@@ -148,12 +151,35 @@ void CopyPixels(Gdiplus::GpBitmap* from, Gdiplus::GpBitmap* to) {
         std::memcpy(target.row(y), source.row(y), target.rowBytes());
 }
 
-GpBitmapOwner ComposeKept(HWND window, FrameCache& cache, SIZE size) {
-    GpBitmapOwner frame = NewFrame(size);
-    if (!frame) return frame;
-    if (Gdiplus::GpImage* back = BackImage(window))
-        if (Gdiplus::GpBitmap* scaled = KeptBackground(cache, back, size)) CopyPixels(scaled, frame.get());
-    GraphicsOwner graphics = GraphicsOn(frame.get());
+void ClearPixels(Gdiplus::GpBitmap* bitmap) {
+    LockedBits target(bitmap, Gdiplus::ImageLockModeWrite);
+    if (!target) return;
+    for (UINT y = 0; y < target.height(); ++y)
+        std::memset(target.row(y), 0, target.rowBytes());
+}
+
+GpBitmapOwner CopyOf(Gdiplus::GpBitmap* frame, SIZE size) {
+    GpBitmapOwner copy = NewFrame(size);
+    if (copy) CopyPixels(frame, copy.get());
+    return copy;
+}
+
+// Composes into the window's kept frame, which starts each time exactly as a new bitmap would after the
+// background was drawn on it.
+Gdiplus::GpBitmap* ComposeKept(HWND window, FrameCache& cache, SIZE size) {
+    if (!cache.frame || cache.frameSize.cx != size.cx || cache.frameSize.cy != size.cy) {
+        cache.frame = NewFrame(size);
+        cache.frameSize = size;
+    }
+    Gdiplus::GpBitmap* frame = cache.frame.get();
+    if (!frame) return nullptr;
+    Gdiplus::GpBitmap* scaled = nullptr;
+    if (Gdiplus::GpImage* back = BackImage(window)) scaled = KeptBackground(cache, back, size);
+    if (scaled)
+        CopyPixels(scaled, frame);
+    else
+        ClearPixels(frame);
+    GraphicsOwner graphics = GraphicsOn(frame);
     PaintChildren(window, graphics.get());
     return frame;
 }
@@ -229,15 +255,16 @@ GpBitmapOwner ComposeWindow(HWND window, bool keep) {
     const SIZE size = WindowSize(window);
     if (size.cx <= 0 || size.cy <= 0) return {};
     FrameCache& cache = CacheFor(window);
-    GpBitmapOwner frame = ComposeKept(window, cache, size);
-    if (!frame || keep) return frame;
+    Gdiplus::GpBitmap* frame = ComposeKept(window, cache, size);
+    if (!frame) return {};
+    if (keep) return CopyOf(frame, size);
 
-    if (!SameAsPushed(cache, frame.get(), size)) {
-        PushFrame(window, frame.get(), false);
-        RememberPushed(cache, frame.get(), size);
+    if (!SameAsPushed(cache, frame, size)) {
+        PushFrame(window, frame, false);
+        RememberPushed(cache, frame, size);
     }
     CaretTracker& caret = Caret();
-    if (window == caret.host) caret.lastFrame = std::move(frame);
+    if (window == caret.host) caret.lastFrame = CopyOf(frame, size);
     return {};
 }
 
