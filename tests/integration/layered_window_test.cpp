@@ -419,6 +419,20 @@ TEST_F(LayeredWindow, KeptPathMatchesTheReferenceAndPushesEveryChange) {
     }
 }
 
+TEST_F(LayeredWindow, PushingFramesLeavesNoObjectAlive) {
+    HWND button = AddButton(10, 10);
+    skin_.Refresh();
+    const long gdi = skin::LiveGdiObjects(), gdip = skin::LiveGdipObjects();
+    const long pushes = skin::FramesPushed();
+    for (int i = 0; i < 20; ++i) {
+        skin::SetProp(button, skin::kPropDrawState, (i + 1) % 3);
+        skin::ComposeWindow(window_.get(), false);
+    }
+    EXPECT_EQ(skin::FramesPushed(), pushes + 20);
+    EXPECT_EQ(skin::LiveGdiObjects(), gdi);
+    EXPECT_EQ(skin::LiveGdipObjects(), gdip);
+}
+
 // A real pointer over a layered window: the frame stands where the window is, and hover and press
 // show at once.
 TEST_F(LayeredWindow, RealPointerChangesTheFrameOnScreenAtOnce) {
