@@ -3,6 +3,7 @@
 
 #include "app/globals.h"
 #include "app/handlers.h"
+#include "app/retired_images.h"
 #include "app/runtime/windows.h"
 #include "images/catalogue.h"
 
@@ -42,11 +43,18 @@ void Choose(int chosen) {
 void OnOption(int chosen) {
     // The selected option changes nothing and repaints nothing.
     if (g_app.*kOptions[chosen].flag != 0) return;
+    RetiredImages retired;
+    CollectOptionImages(retired);
     Choose(chosen);
     g_app.mainSkin.Refresh();
 }
 
 } // namespace
+
+void CollectOptionImages(RetiredImages& retired) {
+    for (const Option& option : kOptions)
+        retired.Collect(UnitHandle(kMainWindow, option.unit));
+}
 
 void ResetOptions() {
     g_app.normalSelected = 1;

@@ -2,6 +2,7 @@
 #include "app/globals.h"
 #include "app/handlers.h"
 #include "app/options.h"
+#include "app/retired_images.h"
 #include "app/runtime/windows.h"
 #include "images/catalogue.h"
 
@@ -21,6 +22,11 @@ void SetUpMainWindow() {
     WriteUnitProperty(kOverlayWindow, units::kWarning, kPropVisible, 0);
     g_app.mainSkin.Attach(main);
     g_app.mainSkin.SetBackImageData(ArtBytes(Art::TitleBackground));
+    // A re-run after a restore replaces every image the buttons show; the old ones go after the refresh.
+    RetiredImages retired;
+    CollectOptionImages(retired);
+    retired.Collect(UnitHandle(kMainWindow, units::kApply));
+    retired.Collect(UnitHandle(kMainWindow, units::kClose));
     // The step display's picture box is made once; a re-run finds it in place.
     if (!g_app.stepPicture.IsAlive())
         g_app.stepPicture.Create(main, kStepPictureLeft, kStepPictureTop, kStepPictureWidth,
@@ -33,6 +39,7 @@ void SetUpMainWindow() {
     g_app.closeSkin.SetImagesData(ArtBytes(Art::CloseNormal), ArtBytes(Art::CloseHover),
                                   ArtBytes(Art::ClosePressed));
     g_app.mainSkin.Refresh();
+    retired.Release();
     WriteUnitProperty(kMainWindow, units::kLogOff, kPropDisabled, 1);
     RaiseOwnedWindows(main); // becoming layered gave MainWindow a new surface
 }

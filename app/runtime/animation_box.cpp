@@ -44,6 +44,7 @@ struct BoxState {
     COLORREF colour = GetSysColor(COLOR_BTNFACE);
     int lastNumber = 0;
     std::vector<Sprite> sprites;
+    bool clockRunning = false;
 };
 
 using Step = std::function<void(HWND, BoxState&)>;
@@ -214,10 +215,32 @@ bool Advance(Sprite& sprite, DWORD now) {
     return true;
 }
 
+bool Animates(const Sprite& sprite) {
+    return sprite.playing && sprite.visible && sprite.frames.size() > 1;
+}
+
+// The clock runs only while the box is shown and one of its sprites is animating: a 5 ms timer that
+// has nothing to do still wakes the program two hundred times a second.
+void UpdateClock(HWND box, BoxState& state) {
+    bool needed = (GetWindowLongPtrA(box, GWL_STYLE) & WS_VISIBLE) != 0;
+    if (needed) {
+        needed = false;
+        for (const Sprite& sprite : state.sprites)
+            needed = needed || Animates(sprite);
+    }
+    if (needed == state.clockRunning) return;
+    if (needed)
+        SetTimer(box, kClockTimer, kClockPeriodMs, nullptr);
+    else
+        KillTimer(box, kClockTimer);
+    state.clockRunning = needed;
+}
+
 void OnClock(HWND box, BoxState& state) {
     const DWORD now = GetTickCount();
     for (Sprite& sprite : state.sprites)
         if (Advance(sprite, now) && sprite.visible) InvalidateSprite(box, sprite);
+    UpdateClock(box, state);
 }
 
 // Background and sprites in creation order, drawn into the pixels of the off-screen image.
@@ -262,10 +285,10 @@ void Paint(HWND box, const BoxState& state) {
 
 LRESULT CALLBACK BoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_CREATE:
-        SetWindowLongPtrA(box, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new BoxState));
-        SetTimer(box, kClockTimer, kClockPeriodMs, nullptr);
-        return 0;
+    case WM_CREATE: SetWindowLongPtrA(box, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new BoxState)); return 0;
+    case WM_WINDOWPOSCHANGED:
+        if (BoxState* state = StateOf(box)) UpdateClock(box, *state);
+        break;
     case WM_TIMER:
         if (wParam != kClockTimer) break;
         if (BoxState* state = StateOf(box)) OnClock(box, *state);
@@ -316,6 +339,7 @@ void SetObjectVisible(HWND box, int sprite, bool visible) {
         if (!target || target->visible == visible) return;
         target->visible = visible;
         InvalidateSprite(window, *target);
+        UpdateClock(window, state);
     });
 }
 
@@ -331,6 +355,7 @@ void SetObjectPicture(HWND box, int sprite, images::Bytes bytes, std::optional<C
         target->current = 0;
         target->shownAt = GetTickCount();
         if (target->visible) InvalidateSprite(window, *target);
+        UpdateClock(window, state);
     });
 }
 
@@ -346,6 +371,7 @@ void PlayObjectAnimation(HWND box, int sprite, int loops, int extraDelay, int fi
         target->current = 0;
         target->shownAt = GetTickCount();
         if (target->visible) InvalidateSprite(window, *target);
+        UpdateClock(window, state);
     });
 }
 

@@ -17,7 +17,7 @@ struct SpritePrototype {
     int height = 0;
 };
 
-// Creates the box as a child of parent; its clock starts with it.
+// Creates the box as a child of parent. Its clock runs while the box is shown and a sprite animates.
 HWND CreateAnimationBox(HWND parent, int left, int top, int width, int height, bool visible, bool tabStop);
 
 // Adds a sprite at (x, y) of the box and returns its number, counting up from 1 in each box;
