@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes the two artwork files ImageMagick cannot write exactly as the catalogue wants (Part 3.1).
+"""Writes the two artwork files ImageMagick cannot write exactly as the catalogue wants.
 
   artwork.py strip OUT.gif       ProgressStrip: GIF89a 800 x 6, global 256-entry palette, index 255
                                  transparent, NETSCAPE loop count 0, XMP application extension, four frames

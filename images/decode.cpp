@@ -1,4 +1,4 @@
-// DecodeImage (Part 3.1): encoded bytes -> a GDI+ image that does not depend on the global block.
+// DecodeImage: encoded bytes -> a GDI+ image that does not depend on the global block.
 //
 // GDI+ may decode lazily and read its stream long after GdipLoadImageFromStream returned (Windows' GDI+
 // does), so the image loaded from the copied block is never handed out:

@@ -1,4 +1,4 @@
-// ImageStream (Part 3.1): a block of global memory and a stream over it, the platform's way to feed
+// ImageStream: a block of global memory and a stream over it, the platform's way to feed
 // GDI+ from memory. Lives only inside one DecodeImage call.
 #pragma once
 #include "images/decode.h"

@@ -1,4 +1,4 @@
-// Part 3.1: the embedded artwork (catalogue sizes and formats, the GIF's structure, the icons, the
+// The embedded artwork (catalogue sizes and formats, the GIF's structure, the icons, the
 // backgrounds' label layout) and in-memory decoding (DecodeImage, ImageStream).
 #include "images/catalogue.h"
 #include "images/decode.h"
