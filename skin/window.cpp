@@ -3,6 +3,7 @@
 #include "skin/caret.h"
 #include "skin/painter.h"
 #include "skin/props.h"
+#include "skin/state_drawing.h"
 
 #include <cstring>
 #include <map>
@@ -33,7 +34,8 @@ struct FrameCache {
     GpBitmapOwner frame;
     SIZE frameSize{};
     SIZE pushedSize{};
-    std::vector<BYTE> pushed; // empty when what the screen shows is not known
+    std::vector<BYTE> pushed;     // empty when what the screen shows is not known
+    std::vector<intptr_t> inputs; // what the last composed frame was made from; empty when unknown
 };
 
 // Never destroyed: kept bitmaps must not be disposed after GDI+ has shut down at exit.
@@ -58,7 +60,10 @@ FrameCache& CacheFor(HWND window) {
 
 void ForgetPushed(HWND window) {
     auto& caches = Caches();
-    if (auto found = caches.find(window); found != caches.end()) found->second.pushed.clear();
+    if (auto found = caches.find(window); found != caches.end()) {
+        found->second.pushed.clear();
+        found->second.inputs.clear();
+    }
 }
 
 SIZE WindowSize(HWND window) {
@@ -95,6 +100,27 @@ void DrawBackground(Gdiplus::GpGraphics* graphics, Gdiplus::GpBitmap* frame, Gdi
 void PaintChildren(HWND window, Gdiplus::GpGraphics* graphics) {
     for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
         PaintChildFace(window, child, graphics);
+}
+
+// Everything a frame is made from: the size, the background, and for each skinned child in walk order its
+// place, placement and image. Images are decoded artwork whose pixels never change, so a handle stands for
+// its picture. Text fields have more inputs than that (text, colours, font, caret); with one among the
+// children the inputs are not listed and every tick composes. Returns false then.
+bool ListInputs(HWND window, SIZE size, std::vector<intptr_t>& inputs) {
+    inputs = {size.cx, size.cy, GetProp(window, kPropBackImage)};
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        const int kind = Kind(child);
+        if (kind == kKindNone) continue;
+        if (kind == kKindTextField) return false;
+        RECT rect{};
+        GetWindowRect(child, &rect);
+        const intptr_t image = kind == kKindButton
+                                   ? reinterpret_cast<intptr_t>(StateImage(child, GetDrawStateProp(child)))
+                                   : GetProp(child, kPropBackImage);
+        inputs.insert(inputs.end(), {reinterpret_cast<intptr_t>(child), kind, rect.left, rect.top, rect.right,
+                                     rect.bottom, GetProp(child, kPropBackType), image});
+    }
+    return true;
 }
 
 // The frame's pixels locked as 32 bpp ARGB for the lifetime of the object.
@@ -230,7 +256,10 @@ bool SkinWindow::SetBackImage(Gdiplus::GpImage* image) {
     SetProp(window_, kPropBackImage, reinterpret_cast<intptr_t>(image));
     // A new image may reuse the address of the one just disposed.
     auto& caches = Caches();
-    if (auto found = caches.find(window_); found != caches.end()) found->second.background.reset();
+    if (auto found = caches.find(window_); found != caches.end()) {
+        found->second.background.reset();
+        found->second.inputs.clear();
+    }
     ComposeWindow(window_, false);
     return true;
 }
@@ -255,6 +284,11 @@ GpBitmapOwner ComposeWindow(HWND window, bool keep) {
     const SIZE size = WindowSize(window);
     if (size.cx <= 0 || size.cy <= 0) return {};
     FrameCache& cache = CacheFor(window);
+    // A tick on which nothing the face is made from has changed composes nothing: the frame on the
+    // screen is the one these inputs make.
+    std::vector<intptr_t> inputs;
+    const bool listed = !keep && ListInputs(window, size, inputs);
+    if (listed && !cache.pushed.empty() && inputs == cache.inputs) return {};
     Gdiplus::GpBitmap* frame = ComposeKept(window, cache, size);
     if (!frame) return {};
     if (keep) return CopyOf(frame, size);
@@ -263,6 +297,7 @@ GpBitmapOwner ComposeWindow(HWND window, bool keep) {
         PushFrame(window, frame, false);
         RememberPushed(cache, frame, size);
     }
+    cache.inputs = listed ? std::move(inputs) : std::vector<intptr_t>{};
     CaretTracker& caret = Caret();
     if (window == caret.host) caret.lastFrame = CopyOf(frame, size);
     return {};
