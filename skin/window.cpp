@@ -21,6 +21,7 @@ constexpr INT kFrameFormat = PixelFormat32bppARGB;
 constexpr char kPropFrameStamp[] = "PngControl_FrameStamp";
 
 long g_framesPushed = 0;
+FILETIME g_firstPush{}; // zero until the first frame is on screen
 
 // What is kept per skinned window between compositions: the background already scaled to the window
 // (drawing it is most of a frame's cost); the frame composed on each tick, whose memory stays mapped
@@ -346,11 +347,16 @@ void PushFrame(HWND window, Gdiplus::GpImage* image, bool drawCaret) {
     BLENDFUNCTION blend{AC_SRC_OVER, 0, kOpaqueConstantAlpha, AC_SRC_ALPHA};
     UpdateLayeredWindow(window, windowDc.get(), nullptr, &size, memory.get(), &sourceOrigin, 0, &blend,
                         ULW_ALPHA);
+    if (g_framesPushed == 0) GetSystemTimePreciseAsFileTime(&g_firstPush);
     ++g_framesPushed;
 }
 
 long FramesPushed() {
     return g_framesPushed;
+}
+
+FILETIME FirstPushTime() {
+    return g_firstPush;
 }
 
 } // namespace skin

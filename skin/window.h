@@ -46,4 +46,7 @@ void PushFrame(HWND window, Gdiplus::GpImage* image, bool drawCaret);
 // How many frames have been handed to the system in this process.
 long FramesPushed();
 
+// When the first frame was handed to the system (system time, precise); zero before that.
+FILETIME FirstPushTime();
+
 } // namespace skin
