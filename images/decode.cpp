@@ -31,7 +31,8 @@ void Dispose(Gdiplus::GpImage* image) {
 // True when some frame dimension of the image has more than one frame.
 bool HasSeveralFrames(Gdiplus::GpImage* image) {
     UINT dimensions = 0;
-    if (gp::GdipImageGetFrameDimensionsCount(image, &dimensions) != Gdiplus::Ok || dimensions == 0) return false;
+    if (gp::GdipImageGetFrameDimensionsCount(image, &dimensions) != Gdiplus::Ok || dimensions == 0)
+        return false;
     std::vector<GUID> ids(dimensions);
     if (gp::GdipImageGetFrameDimensionsList(image, ids.data(), dimensions) != Gdiplus::Ok) return false;
     for (const GUID& id : ids) {
@@ -48,10 +49,8 @@ Gdiplus::PixelFormat CopyFormat(Gdiplus::GpImage* image) {
     case PixelFormat24bppRGB:
     case PixelFormat32bppRGB:
     case PixelFormat32bppARGB:
-    case PixelFormat32bppPARGB:
-        return format;
-    default:
-        return PixelFormat32bppARGB;
+    case PixelFormat32bppPARGB: return format;
+    default: return PixelFormat32bppARGB;
     }
 }
 
@@ -63,8 +62,8 @@ Gdiplus::GpImage* CopyToOwnedBitmap(Gdiplus::GpImage* image) {
     if (width == 0 || height == 0) return nullptr;
     const Gdiplus::PixelFormat format = CopyFormat(image);
     Gdiplus::GpBitmap* copy = nullptr;
-    if (gp::GdipCreateBitmapFromScan0(static_cast<INT>(width), static_cast<INT>(height), 0, format, nullptr, &copy) !=
-            Gdiplus::Ok ||
+    if (gp::GdipCreateBitmapFromScan0(static_cast<INT>(width), static_cast<INT>(height), 0, format, nullptr,
+                                      &copy) != Gdiplus::Ok ||
         !copy)
         return nullptr;
     float dpiX = 0, dpiY = 0;
@@ -80,11 +79,13 @@ Gdiplus::GpImage* CopyToOwnedBitmap(Gdiplus::GpImage* image) {
         auto* source = static_cast<Gdiplus::GpBitmap*>(image);
         Gdiplus::BitmapData in{}, out{};
         if (gp::GdipBitmapLockBits(source, &rect, Gdiplus::ImageLockModeRead, format, &in) == Gdiplus::Ok) {
-            if (gp::GdipBitmapLockBits(copy, &rect, Gdiplus::ImageLockModeWrite, format, &out) == Gdiplus::Ok) {
+            if (gp::GdipBitmapLockBits(copy, &rect, Gdiplus::ImageLockModeWrite, format, &out) ==
+                Gdiplus::Ok) {
                 const std::size_t rowBytes = static_cast<std::size_t>(width) * ((format >> 8) & 0xFF) / 8;
                 for (UINT y = 0; y < height; ++y)
                     std::memcpy(static_cast<BYTE*>(out.Scan0) + static_cast<std::ptrdiff_t>(y) * out.Stride,
-                                static_cast<const BYTE*>(in.Scan0) + static_cast<std::ptrdiff_t>(y) * in.Stride,
+                                static_cast<const BYTE*>(in.Scan0) +
+                                    static_cast<std::ptrdiff_t>(y) * in.Stride,
                                 rowBytes);
                 gp::GdipBitmapUnlockBits(copy, &out);
                 copied = true;
@@ -114,7 +115,8 @@ Gdiplus::GpImage* LoadWithOwnBlock(Bytes bytes) {
     IStream* stream = owned.CreateFromBytes({}, false);
     if (!stream) return nullptr;
     ULONG written = 0;
-    if (FAILED(stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written)) || written != bytes.size())
+    if (FAILED(stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written)) ||
+        written != bytes.size())
         return nullptr;
     LARGE_INTEGER start{};
     if (FAILED(stream->Seek(start, STREAM_SEEK_SET, nullptr))) return nullptr;
@@ -134,7 +136,9 @@ Gdiplus::GpImage* Independent(Gdiplus::GpImage* loaded, Bytes bytes) {
 
 } // namespace
 
-void SetTimeDimension(const GUID* dimension) { g_timeDimension = dimension; }
+void SetTimeDimension(const GUID* dimension) {
+    g_timeDimension = dimension;
+}
 
 ImageHandle DecodeImage(Bytes bytes) {
     ImageStream wrapper;

@@ -10,7 +10,9 @@ namespace {
 const GlobalMemoryCalls kKernel32{GlobalAlloc, GlobalLock, GlobalUnlock, GlobalFree};
 std::atomic<const GlobalMemoryCalls*> g_calls{&kKernel32};
 
-const GlobalMemoryCalls& Calls() { return *g_calls.load(std::memory_order_acquire); }
+const GlobalMemoryCalls& Calls() {
+    return *g_calls.load(std::memory_order_acquire);
+}
 
 } // namespace
 
@@ -18,7 +20,9 @@ void SetGlobalMemoryCallsForTesting(const GlobalMemoryCalls* calls) {
     g_calls.store(calls ? calls : &kKernel32, std::memory_order_release);
 }
 
-ImageStream::~ImageStream() { FreeBlock(); }
+ImageStream::~ImageStream() {
+    FreeBlock();
+}
 
 std::unique_ptr<ImageStream> ImageStream::Clone() const {
     auto copy = std::make_unique<ImageStream>();
@@ -78,7 +82,9 @@ IStream* ImageStream::CreateFromBytes(Bytes bytes, bool copy) {
     return stream_;
 }
 
-std::size_t ImageStream::BlockSize() const { return block_ ? GlobalSize(block_) : 0; }
+std::size_t ImageStream::BlockSize() const {
+    return block_ ? GlobalSize(block_) : 0;
+}
 
 std::vector<std::uint8_t> ImageStream::ReadAllBytes() const {
     const std::size_t n = BlockSize();

@@ -25,7 +25,7 @@ struct GlobalMemoryCalls {
 void SetGlobalMemoryCallsForTesting(const GlobalMemoryCalls* calls);
 
 class ImageStream {
-public:
+  public:
     ImageStream() = default;
     ImageStream(const ImageStream&) = delete;
     ImageStream& operator=(const ImageStream&) = delete;
@@ -59,7 +59,7 @@ public:
 
     HGLOBAL Block() const { return block_; }
 
-private:
+  private:
     HGLOBAL block_ = nullptr;
     IStream* stream_ = nullptr;
     bool ownsBlock_ = false; // FreeBlock frees block_ itself (not the stream's, not a clone's)

@@ -8,11 +8,23 @@
 
 namespace skin {
 
-enum class OwnedKind { Dc, GdiObject, Graphics, GpBrush, GpPen, GpImage, GpFont, GpStringFormat, GpFontFamily, Kernel, Count };
+enum class OwnedKind {
+    Dc,
+    GdiObject,
+    Graphics,
+    GpBrush,
+    GpPen,
+    GpImage,
+    GpFont,
+    GpStringFormat,
+    GpFontFamily,
+    Kernel,
+    Count
+};
 
 long LiveObjects(OwnedKind kind);
-long LiveGdiObjects();   // device contexts and GDI objects
-long LiveGdipObjects();  // graphics, brushes, pens, images, fonts, formats, families
+long LiveGdiObjects();  // device contexts and GDI objects
+long LiveGdipObjects(); // graphics, brushes, pens, images, fonts, formats, families
 
 namespace detail {
 void CountUp(OwnedKind kind);
@@ -65,21 +77,51 @@ template <typename T, void (*Release)(T), OwnedKind Kind> class Owner {
 };
 
 namespace detail {
-inline void DeleteDc(HDC dc) { DeleteDC(dc); }
-inline void DeleteBitmap(HBITMAP bitmap) { DeleteObject(bitmap); }
-inline void DeleteBrush(HBRUSH brush) { DeleteObject(brush); }
-inline void DeleteFont(HFONT font) { DeleteObject(font); }
-inline void DeleteRegion(HRGN region) { DeleteObject(region); }
-inline void DeleteGraphics(Gdiplus::GpGraphics* g) { gp::GdipDeleteGraphics(g); }
-inline void DeleteGpBrush(Gdiplus::GpBrush* b) { gp::GdipDeleteBrush(b); }
-inline void DeleteGpSolidFill(Gdiplus::GpSolidFill* b) { gp::GdipDeleteBrush(b); }
-inline void DeleteGpPen(Gdiplus::GpPen* p) { gp::GdipDeletePen(p); }
-inline void DisposeImage(Gdiplus::GpImage* i) { gp::GdipDisposeImage(i); }
-inline void DisposeBitmap(Gdiplus::GpBitmap* b) { gp::GdipDisposeImage(b); }
-inline void DeleteGpFont(Gdiplus::GpFont* f) { gp::GdipDeleteFont(f); }
-inline void DeleteGpFormat(Gdiplus::GpStringFormat* f) { gp::GdipDeleteStringFormat(f); }
-inline void DeleteGpFamily(Gdiplus::GpFontFamily* f) { gp::GdipDeleteFontFamily(f); }
-inline void CloseKernel(HANDLE h) { CloseHandle(h); }
+inline void DeleteDc(HDC dc) {
+    DeleteDC(dc);
+}
+inline void DeleteBitmap(HBITMAP bitmap) {
+    DeleteObject(bitmap);
+}
+inline void DeleteBrush(HBRUSH brush) {
+    DeleteObject(brush);
+}
+inline void DeleteFont(HFONT font) {
+    DeleteObject(font);
+}
+inline void DeleteRegion(HRGN region) {
+    DeleteObject(region);
+}
+inline void DeleteGraphics(Gdiplus::GpGraphics* g) {
+    gp::GdipDeleteGraphics(g);
+}
+inline void DeleteGpBrush(Gdiplus::GpBrush* b) {
+    gp::GdipDeleteBrush(b);
+}
+inline void DeleteGpSolidFill(Gdiplus::GpSolidFill* b) {
+    gp::GdipDeleteBrush(b);
+}
+inline void DeleteGpPen(Gdiplus::GpPen* p) {
+    gp::GdipDeletePen(p);
+}
+inline void DisposeImage(Gdiplus::GpImage* i) {
+    gp::GdipDisposeImage(i);
+}
+inline void DisposeBitmap(Gdiplus::GpBitmap* b) {
+    gp::GdipDisposeImage(b);
+}
+inline void DeleteGpFont(Gdiplus::GpFont* f) {
+    gp::GdipDeleteFont(f);
+}
+inline void DeleteGpFormat(Gdiplus::GpStringFormat* f) {
+    gp::GdipDeleteStringFormat(f);
+}
+inline void DeleteGpFamily(Gdiplus::GpFontFamily* f) {
+    gp::GdipDeleteFontFamily(f);
+}
+inline void CloseKernel(HANDLE h) {
+    CloseHandle(h);
+}
 } // namespace detail
 
 using MemoryDc = Owner<HDC, detail::DeleteDc, OwnedKind::Dc>;

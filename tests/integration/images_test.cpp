@@ -65,16 +65,20 @@ std::vector<std::uint32_t> Pixels(images::ImageHandle image) {
     const Gdiplus::GpRect rect(0, 0, static_cast<INT>(w), static_cast<INT>(h));
     Gdiplus::BitmapData data{};
     auto* bitmap = static_cast<Gdiplus::GpBitmap*>(image);
-    if (gp::GdipBitmapLockBits(bitmap, &rect, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &data) != Gdiplus::Ok)
+    if (gp::GdipBitmapLockBits(bitmap, &rect, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &data) !=
+        Gdiplus::Ok)
         return {};
     for (unsigned y = 0; y < h; ++y)
         std::memcpy(&out[static_cast<std::size_t>(y) * w],
-                    static_cast<const BYTE*>(data.Scan0) + static_cast<std::ptrdiff_t>(y) * data.Stride, w * 4u);
+                    static_cast<const BYTE*>(data.Scan0) + static_cast<std::ptrdiff_t>(y) * data.Stride,
+                    w * 4u);
     gp::GdipBitmapUnlockBits(bitmap, &data);
     return out;
 }
 
-std::vector<std::uint8_t> Copy(Bytes bytes) { return {bytes.begin(), bytes.end()}; }
+std::vector<std::uint8_t> Copy(Bytes bytes) {
+    return {bytes.begin(), bytes.end()};
+}
 
 // ---- the global-memory seam: counts blocks, can fail, poison or pre-fill them ----
 
@@ -103,8 +107,12 @@ HGLOBAL WINAPI LogAlloc(UINT flags, SIZE_T bytes) {
     }
     return block;
 }
-LPVOID WINAPI LogLock(HGLOBAL block) { return BlockLog::failLock ? nullptr : GlobalLock(block); }
-BOOL WINAPI LogUnlock(HGLOBAL block) { return GlobalUnlock(block); }
+LPVOID WINAPI LogLock(HGLOBAL block) {
+    return BlockLog::failLock ? nullptr : GlobalLock(block);
+}
+BOOL WINAPI LogUnlock(HGLOBAL block) {
+    return GlobalUnlock(block);
+}
 HGLOBAL WINAPI LogFree(HGLOBAL block) {
     const SIZE_T size = GlobalSize(block);
     auto* at = static_cast<std::uint8_t*>(GlobalLock(block));
@@ -137,7 +145,9 @@ struct LoggedBlocks {
 std::uint32_t Be32(const std::uint8_t* p) {
     return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
 }
-unsigned Le16(const std::uint8_t* p) { return p[0] | (p[1] << 8); }
+unsigned Le16(const std::uint8_t* p) {
+    return p[0] | (p[1] << 8);
+}
 
 struct GifFrame {
     unsigned left, top, width, height;
@@ -171,7 +181,8 @@ GifInfo ParseGif(Bytes b) {
     GifFrame pending{};
     bool havePending = false;
     auto skipSubBlocks = [&]() {
-        while (need(1) && b[at] != 0) at += 1 + b[at];
+        while (need(1) && b[at] != 0)
+            at += 1 + b[at];
         ++at;
     };
     while (need(1)) {
@@ -195,7 +206,8 @@ GifInfo ParseGif(Bytes b) {
                 const std::string id(reinterpret_cast<const char*>(&b[at + 1]), 11);
                 at += 12;
                 if (id == "NETSCAPE2.0") {
-                    if (!need(4) || b[at] != 3 || b[at + 1] != 1) return g.error = "bad NETSCAPE extension", g;
+                    if (!need(4) || b[at] != 3 || b[at + 1] != 1)
+                        return g.error = "bad NETSCAPE extension", g;
                     g.loopCount = static_cast<int>(Le16(&b[at + 2]));
                 }
                 if (id == "XMP DataXMP") g.xmp = true;
@@ -413,8 +425,12 @@ Rgb At(const std::vector<std::uint32_t>& px, int x, int y) {
     const std::uint32_t p = px[static_cast<std::size_t>(y) * 800 + x];
     return {(p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF};
 }
-unsigned MinChannel(Rgb c) { return std::min(c.r, std::min(c.g, c.b)); }
-unsigned MaxChannel(Rgb c) { return std::max(c.r, std::max(c.g, c.b)); }
+unsigned MinChannel(Rgb c) {
+    return std::min(c.r, std::min(c.g, c.b));
+}
+unsigned MaxChannel(Rgb c) {
+    return std::max(c.r, std::max(c.g, c.b));
+}
 
 struct LabelBox {
     const char* text;
@@ -437,13 +453,17 @@ TEST_P(Background, FollowsTheSharedLayout) {
         EXPECT_LE(MaxChannel(At(px, x, 346)), 16u) << "row 346 is black, column " << x;
     }
     // Dark grey title band (away from the logo), light band, dark grey bottom band.
-    for (int y : {2, 25, 51}) EXPECT_LE(MaxChannel(At(px, 400, y)), 90u) << "title band row " << y;
-    for (int y : {53, 150, 345}) EXPECT_GE(MinChannel(At(px, 460, y)), 180u) << "light band row " << y;
-    for (int y : {347, 380, 539}) EXPECT_LE(MaxChannel(At(px, 40, y)), 90u) << "bottom band row " << y;
+    for (int y : {2, 25, 51})
+        EXPECT_LE(MaxChannel(At(px, 400, y)), 90u) << "title band row " << y;
+    for (int y : {53, 150, 345})
+        EXPECT_GE(MinChannel(At(px, 460, y)), 180u) << "light band row " << y;
+    for (int y : {347, 380, 539})
+        EXPECT_LE(MaxChannel(At(px, 40, y)), 90u) << "bottom band row " << y;
     // A white logo at the top left.
     int logo = 0;
     for (int y = 0; y < 52; ++y)
-        for (int x = 0; x < 60; ++x) logo += MinChannel(At(px, x, y)) > 230;
+        for (int x = 0; x < 60; ++x)
+            logo += MinChannel(At(px, x, y)) > 230;
     EXPECT_GT(logo, 40);
 }
 
@@ -457,7 +477,8 @@ TEST_P(Background, LabelsAreWhiteAndStartAtColumn112) {
         SCOPED_TRACE(box.text);
         int white = 0, left = 0, firstRow = 999, lastRow = -1, firstColumn = 999;
         for (int y = box.top; y <= box.bottom; ++y) {
-            for (int x = 0; x < 112; ++x) left += MinChannel(At(px, x, y)) >= 128;
+            for (int x = 0; x < 112; ++x)
+                left += MinChannel(At(px, x, y)) >= 128;
             for (int x = 112; x < 112 + 200; ++x) {
                 if (MinChannel(At(px, x, y)) >= 200) {
                     ++white;
@@ -476,7 +497,8 @@ TEST_P(Background, LabelsAreWhiteAndStartAtColumn112) {
         // Nothing bright just above or below the box.
         int outside = 0;
         for (int x = 112; x < 112 + 200; ++x)
-            for (int y : {box.top - 2, box.bottom + 2}) outside += MinChannel(At(px, x, y)) >= 128;
+            for (int y : {box.top - 2, box.bottom + 2})
+                outside += MinChannel(At(px, x, y)) >= 128;
         EXPECT_EQ(outside, 0);
     }
 }
@@ -549,7 +571,8 @@ TEST(DecodeImage, SameBytesTwiceGiveTwoHandles) {
 }
 
 TEST(DecodeImage, WorkerThreadGivesTheSameResult) {
-    for (Art art : {Art::DoneBackground, Art::LogOffNormal, Art::LogOffHover, Art::LogOffPressed, Art::ProgressStrip}) {
+    for (Art art :
+         {Art::DoneBackground, Art::LogOffNormal, Art::LogOffHover, Art::LogOffPressed, Art::ProgressStrip}) {
         SCOPED_TRACE(static_cast<int>(art));
         images::ImageHandle main = images::DecodeImage(images::ArtBytes(art));
         images::ImageHandle worker = nullptr;

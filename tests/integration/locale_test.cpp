@@ -5,7 +5,9 @@
 
 #include <cstring>
 
-TEST(Locale, AnsiCodePageIs936) { EXPECT_EQ(GetACP(), 936u); }
+TEST(Locale, AnsiCodePageIs936) {
+    EXPECT_EQ(GetACP(), 936u);
+}
 
 TEST(Locale, ChineseLiteralsAreCodePage936Bytes) {
     const unsigned char expected[] = {0xBC, 0xF2, 0xCC, 0xE5}; // 简体
