@@ -4,11 +4,15 @@
 //   ZEN_PROBE_RUNNER   real (default) | fail-start | fail-start-once (only the first run) | exit:N
 //                      (pretend the run ended with N) | slow:MS (wait MS, then run for real)
 // The log-off call is always replaced: it is logged and never reaches the system. A message-only
-// window of class "ZentriloProbe" answers WM_APP with the number of frames pushed so far.
+// window answers the questions of probe_queries.h: frames pushed so far and live GDI and GDI+ objects.
+// Once the first frame is on screen, the log gets "first-frame ms=N": N milliseconds from the creation of
+// the process to that frame.
 #include "app/apply.h"
 #include "app/runtime/shutdown.h"
 #include "app/startup.h"
+#include "skin/owners.h"
 #include "skin/window.h"
+#include "tests/probe/probe_queries.h"
 
 #include <windows.h>
 
@@ -19,6 +23,9 @@
 #include <string>
 
 namespace {
+
+constexpr UINT_PTR kFirstFrameTimer = 1;
+constexpr UINT kFirstFrameCheckMs = 10; // the first frame is pushed during start-up, before the loop runs
 
 std::mutex g_logLock;
 
@@ -84,18 +91,42 @@ BOOL ProbeExitWindows(UINT flags, DWORD reason) {
     return TRUE;
 }
 
+ULONGLONG Ticks(FILETIME time) {
+    return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+// Logs the time from process creation to the first frame once there is one; returns whether it did.
+bool LogFirstFrame() {
+    const FILETIME pushed = skin::FirstPushTime();
+    if (Ticks(pushed) == 0) return false;
+    FILETIME created{}, exited{}, kernel{}, user{};
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    constexpr ULONGLONG kTicksPerMs = 10000; // FILETIME counts 100 ns
+    Log("first-frame ms=" + std::to_string((Ticks(pushed) - Ticks(created)) / kTicksPerMs));
+    return true;
+}
+
 LRESULT CALLBACK ProbeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_APP) return skin::FramesPushed();
-    return DefWindowProcA(window, message, wParam, lParam);
+    switch (message) {
+    case WM_TIMER:
+        if (wParam == kFirstFrameTimer && LogFirstFrame()) KillTimer(window, kFirstFrameTimer);
+        return 0;
+    case probe::kFramesPushed: return skin::FramesPushed();
+    case probe::kLiveGdiObjects: return skin::LiveGdiObjects();
+    case probe::kLiveGdipObjects: return skin::LiveGdipObjects();
+    default: return DefWindowProcA(window, message, wParam, lParam);
+    }
 }
 
 void CreateProbeWindow() {
     WNDCLASSA wc{};
     wc.lpfnWndProc = ProbeProc;
     wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "ZentriloProbe";
+    wc.lpszClassName = probe::kWindowClass;
     RegisterClassA(&wc);
-    CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    HWND window =
+        CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    SetTimer(window, kFirstFrameTimer, kFirstFrameCheckMs, nullptr);
 }
 
 } // namespace

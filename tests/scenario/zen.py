@@ -216,6 +216,33 @@ class Zentrilo:
         """Frames the instrumented program has pushed so far."""
         return int(self.drive("frames"))
 
+    def counts(self):
+        """{'windows': n, 'gdi': n, 'gdip': n}: the program's windows and the live objects its owners hold."""
+        fields = self.drive("counts").split()
+        return {name: int(value) for name, value in (field.split("=", 1) for field in fields)}
+
+    def _timed(self, *command):
+        """Runs a driver command that reports the slowest answer: (answered in time throughout, slowest ms)."""
+        result = subprocess.run(["wine", DRIVER, *map(str, command)], env=self.env, stdin=subprocess.DEVNULL,
+                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=600)
+        match = re.search(rb"slowest=(\d+)", result.stdout)
+        return result.returncode == 0, int(match.group(1)) if match else None
+
+    def click_options(self, clicks):
+        """Clicks the options (125 %, 150 %, 100 % in turn) through the window system, each click waited for."""
+        return self._timed("options", clicks)
+
+    def minimise_and_restore(self, cycles):
+        return self._timed("cycles", cycles)
+
+    def ping(self, milliseconds):
+        """Asks the main window again and again for a while."""
+        return self._timed("ping", milliseconds)
+
+    def memory(self):
+        """Resident memory of the process in kB, read on the Linux side: {'VmRSS': kB, 'RssAnon': kB}."""
+        return process_memory(self.proc.pid)
+
     def alive(self):
         return self.proc.poll() is None
 
@@ -252,6 +279,53 @@ def throwaway_prefix():
     finally:
         run("wineserver", "-k", env=env, check=False)
         shutil.rmtree(folder, ignore_errors=True)
+
+
+def message_boxes(env=None):
+    """Captions of the message boxes that are up in the prefix (the Apply error box, a fatal error)."""
+    return run("wine", DRIVER, "boxes", env=env, check=False, encoding="gbk").split("\n")[:-1]
+
+
+def process_memory(pid):
+    values = {}
+    with open(f"/proc/{pid}/status") as f:
+        for line in f:
+            name, _, rest = line.partition(":")
+            if name in ("VmRSS", "RssAnon"):
+                values[name] = int(rest.split()[0])
+    return values
+
+
+def cpu_ticks(pid):
+    """User and system time the process has used so far, in clock ticks."""
+    with open(f"/proc/{pid}/stat") as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return int(fields[11]) + int(fields[12])  # utime and stime, the 14th and 15th fields
+
+
+def wineserver_pid(env=None):
+    """The wineserver of the prefix: it works in a folder named after the prefix's device and inode."""
+    prefix = os.stat((env or os.environ)["WINEPREFIX"])
+    folder = f"server-{prefix.st_dev:x}-{prefix.st_ino:x}"
+    for pid in run("pgrep", "wineserver", check=False).split():
+        with contextlib.suppress(OSError):
+            if os.path.basename(os.readlink(f"/proc/{pid}/cwd")) == folder:
+                return int(pid)
+    return None
+
+
+def xserver_pid():
+    """The X server of $DISPLAY: the process holding the socket it listens on."""
+    number = os.environ["DISPLAY"].lstrip(":").split(".")[0]
+    paths = {f"/tmp/.X11-unix/X{number}", f"@/tmp/.X11-unix/X{number}"}
+    with open("/proc/net/unix") as f:
+        inodes = {line.split()[6] for line in f if line.split()[-1] in paths}
+    targets = {f"socket:[{inode}]" for inode in inodes}
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        with contextlib.suppress(OSError):
+            if any(os.readlink(f"/proc/{pid}/fd/{fd}") in targets for fd in os.listdir(f"/proc/{pid}/fd")):
+                return int(pid)
+    return None
 
 
 def similar(a, b, tolerance=24):

@@ -1,0 +1,158 @@
+"""Long and rough use of the whole program. Many option clicks, many minimise-and-restore cycles and a long
+stretch after Apply leave it answering at once, with flat memory, windows and GDI/GDI+ objects and the
+right picture on screen; double clicks, option clicks, drags, Esc and closes while Apply runs end cleanly.
+
+ctest runs the short form. The long form (1,000 clicks, 100 cycles, 10 minutes after Apply) is
+    ZEN_ENDURANCE=long scripts/zentrilo exec -- bash -c \\
+        'cd tests/scenario && ZEN_BIN=$PWD/../../build/x86_64 python3 endurance_test.py'"""
+import os
+import time
+import unittest
+
+import zen
+from app_test import APPLY, CLOSE, EMPTY_SPOT, MARKS, OPTIONS, buttons, filled, finished, runs, wait_finished
+
+LONG_CLICKS, LONG_CYCLES, LONG_SOAK_S = 1000, 100, 600
+LONG = os.environ.get("ZEN_ENDURANCE") == "long"
+CLICKS = LONG_CLICKS if LONG else 200
+CYCLES = LONG_CYCLES if LONG else 20
+SOAK_S = LONG_SOAK_S if LONG else 20
+# The driver clicks the options in this order, over and over.
+CLICK_ORDER = (125, 150, 100)
+LOG_PIXELS = {100: 96, 125: 120, 150: 144}
+# Heap growth allowed over a whole long run; a short run may grow by its share of it, but by one step of
+# the heap (which grows in chunks) in any case. RssAnon, not VmRSS: VmRSS also counts the mapped surface
+# of the layered window (800 x 540 x 4 bytes, 1.7 MB), which Wine maps and unmaps as the window hides and
+# shows.
+GROWTH_LIMIT_KB = 2048
+HEAP_STEP_KB = 256
+EXIT_LIMIT_S = 2
+
+
+def selected(z):
+    screen = zen.Screen()
+    return [option for option in (100, 125, 150) if filled(z.pixel(*MARKS[option], screen))]
+
+
+class Endurance(unittest.TestCase):
+    """Each case warms up with one round of what it repeats, so that what the first use builds for good
+    (a button's cache bitmap, an allocator's first pages) is in the baseline; after that nothing may grow."""
+
+    def assert_flat(self, z, before, share):
+        self.assertEqual(z.counts(), before["counts"], "windows, GDI and GDI+ objects")
+        growth = z.memory()["RssAnon"] - before["RssAnon"]
+        self.assertLess(growth, max(GROWTH_LIMIT_KB * share, HEAP_STEP_KB), "heap growth in kB")
+
+    def baseline(self, z):
+        return {"counts": z.counts(), "RssAnon": z.memory()["RssAnon"]}
+
+    def test_option_clicks(self):
+        with zen.running(zen.PROBE, runner="exit:0") as z:
+            z.click_options(len(CLICK_ORDER))
+            before = self.baseline(z)
+            frames = z.frames()
+            answered, slowest = z.click_options(CLICKS)
+            self.assertTrue(answered, f"a click went unanswered for 1 s (slowest {slowest} ms)")
+            self.assertEqual(z.frames() - frames, CLICKS, "each click changes the face once")
+            self.assert_flat(z, before, CLICKS / LONG_CLICKS)
+            time.sleep(0.3)
+            last = CLICK_ORDER[(CLICKS - 1) % len(CLICK_ORDER)]
+            self.assertEqual(selected(z), [last])
+            z.click(*APPLY)
+            wait_finished(z)
+            self.assertIn(f"/d {LOG_PIXELS[last]} /f", runs(z)[0], "the flags agree with the marks")
+
+    def test_minimise_and_restore_cycles(self):
+        with zen.running(zen.PROBE, runner="exit:0") as z:
+            z.click(*OPTIONS[150])
+            z.minimise_and_restore(1)
+            before = self.baseline(z)
+            answered, slowest = z.minimise_and_restore(CYCLES)
+            self.assertTrue(answered, f"the window did not answer within 1 s (slowest {slowest} ms)")
+            self.assert_flat(z, before, CYCLES / LONG_CYCLES)
+            time.sleep(0.5)
+            info = z.info()
+            self.assertEqual((info["main"]["visible"], info["main"]["iconic"]), ("1", "0"))
+            self.assertEqual(zen.geometry(z.overlay()), zen.geometry(z.main))
+            z.refresh_origin()
+            self.assertEqual(selected(z), [100], "each restore brings 100 % back")
+            self.assertFalse(finished(z))
+
+    def test_a_long_stretch_after_apply(self):
+        with zen.running(zen.PROBE, runner="exit:0") as z:
+            z.click(*APPLY)
+            wait_finished(z)
+            z.ping(1000)
+            before = self.baseline(z)
+            answered, slowest = z.ping(SOAK_S * 1000)
+            self.assertTrue(answered, f"the window did not answer within 1 s (slowest {slowest} ms)")
+            self.assert_flat(z, before, SOAK_S / LONG_SOAK_S)
+            self.assertTrue(finished(z))
+            self.assertTrue(z.unit_at(488, 448)["enabled"], "Log off")
+
+
+class WhileApplyRuns(unittest.TestCase):
+    def assert_no_box(self):
+        self.assertEqual(zen.message_boxes(), [], "no error box")
+
+    def test_a_double_click_on_apply_runs_the_sequence_once(self):
+        with zen.running(zen.PROBE, runner="slow:500") as z:
+            buttons_before = len(buttons(z))
+            zen.xdo("mousemove", "--sync", *z.at(*APPLY))
+            zen.xdo("click", "--repeat", 2, "--delay", 80, 1)
+            wait_finished(z)
+            time.sleep(1)
+            self.assertEqual([line.split(" ", 1)[0] for line in runs(z)], ["run-start", "run-end"] * 2)
+            self.assertEqual(len(buttons(z)), buttons_before - 1, "the Apply button is gone, Log off remains")
+            self.assertTrue(z.unit_at(488, 448)["enabled"])
+            self.assert_no_box()
+
+    def test_option_clicks_while_apply_runs_change_the_marks_only(self):
+        with zen.running(zen.PROBE, runner="slow:1500") as z:
+            z.click(*OPTIONS[125])
+            z.click(*APPLY)
+            time.sleep(0.3)
+            for option in (150, 100, 150):
+                z.click(*OPTIONS[option])
+            self.assertFalse(finished(z))
+            wait_finished(z)
+            self.assertIn("/d 120 /f", runs(z)[0])
+            self.assertEqual(selected(z), [150])
+            self.assert_no_box()
+
+    def test_a_drag_and_esc_while_apply_runs(self):
+        # The Apply click disables the button that had the focus, so nothing has it and Esc closes nothing.
+        with zen.running(zen.PROBE, runner="slow:1500") as z:
+            z.click(*APPLY)
+            time.sleep(0.3)
+            x, y = z.at(*EMPTY_SPOT)
+            zen.drag(x, y, x + 60, y + 30)
+            zen.wait_for(lambda: zen.geometry(z.main)[:2] == (z.origin[0] + 60, z.origin[1] + 30), 3,
+                         what="the window to move")
+            zen.key("Escape")
+            z.refresh_origin()
+            wait_finished(z)
+            self.assertEqual(zen.geometry(z.overlay()), zen.geometry(z.main))
+            self.assertEqual(len(runs(z)), 4)
+            self.assert_no_box()
+
+    def test_closing_during_a_slow_reg_exe_run_ends_with_exit_code_0(self):
+        for how in ("close button", "Esc"):
+            with self.subTest(how), zen.running(zen.PROBE, runner="slow:5000") as z:
+                z.click(*OPTIONS[125])
+                z.click(*APPLY)
+                zen.wait_for(lambda: runs(z), 3, what="the first reg.exe run")
+                start = time.monotonic()
+                if how == "Esc":
+                    z.click(*OPTIONS[150])  # the focus: the Apply click left it nowhere
+                    zen.key("Escape")
+                else:
+                    z.click(*CLOSE)
+                self.assertEqual(z.wait_exit(EXIT_LIMIT_S), 0)
+                self.assertLess(time.monotonic() - start, EXIT_LIMIT_S)
+                self.assertEqual(z.log()[-1], "exit 0")
+                self.assertEqual(len(runs(z)), 1, "no further run, no finished state")
+
+
+if __name__ == "__main__":
+    zen.main()
