@@ -16,7 +16,7 @@ LOGOFF_DESIGN_PLACE = (568, 399)
 CLOSE = (766, 27)
 EMPTY_SPOT = (400, 300)
 STRIP_ROW = 351              # inside the 6-pixel strip at top 349
-VERSION_TEXT = (701, 493, 89, 32)
+VERSION_TEXT = zen.VERSION_TEXT
 WARNING_TEXT = (368, 400, 424, 40)
 DONE_TICK = (70, 100, 140, 130)  # where the finished artwork has its green tick
 
@@ -251,13 +251,7 @@ class Restore(unittest.TestCase):
 
     def test_apply_after_the_overlay_was_closed_loads_it_again(self):
         with zen.running(zen.PROBE, runner="slow:1500") as z:
-            screen = zen.Screen()
-            left, top, width, height = VERSION_TEXT
-            glyph = next((x, y) for y in range(top, top + height) for x in range(left, left + width)
-                         if min(z.pixel(x, y, screen)) > 150)
-            z.click(*glyph)
-            zen.key("Escape")
-            zen.wait_for(lambda: "overlay" not in z.info(), what="the overlay to close")
+            z.close_overlay()
             z.click(*APPLY)
             zen.wait_for(lambda: strip_row(z) != [z.pixel(x, STRIP_ROW - 6) for x in range(0, 800, 4)], 5,
                          what="the strip")

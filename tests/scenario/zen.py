@@ -21,6 +21,7 @@ DRIVER = os.path.join(BIN, "tests", "window_driver.exe")
 SHOTS = os.environ.get("ZEN_SHOTS", os.path.join(SOURCE, "shots"))
 DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
 WINDOW_SIZE = (800, 540)
+VERSION_TEXT = (701, 493, 89, 32)  # the version label on the overlay
 
 
 def run(*args, env=None, check=True, timeout=60, encoding="utf-8"):
@@ -242,6 +243,18 @@ class Zentrilo:
     def memory(self):
         """Resident memory of the process in kB, read on the Linux side: {'VmRSS': kB, 'RssAnon': kB}."""
         return process_memory(self.proc.pid)
+
+    def close_overlay(self):
+        """Focuses the overlay by a click on its version text (only its drawn pixels take clicks), presses
+        Esc and waits until the overlay is gone; returns the point clicked."""
+        screen = Screen()
+        left, top, width, height = VERSION_TEXT
+        glyph = next((x, y) for y in range(top, top + height) for x in range(left, left + width)
+                     if min(self.pixel(x, y, screen)) > 150)
+        self.click(*glyph)
+        key("Escape")
+        wait_for(lambda: "overlay" not in self.info(), what="the overlay to close")
+        return glyph
 
     def alive(self):
         return self.proc.poll() is None
