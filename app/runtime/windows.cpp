@@ -317,6 +317,14 @@ RECT UnitRect(HWND hwnd) {
     return rect;
 }
 
+// A unit that stops taking input gives the focus back to its window, which keeps Esc and Tab working;
+// the system would leave the focus nowhere.
+void SetUnitEnabled(HWND unit, bool enabled) {
+    const bool hadFocus = GetFocus() == unit;
+    EnableWindow(unit, enabled);
+    if (!enabled && hadFocus) SetFocus(GetAncestor(unit, GA_ROOT));
+}
+
 void WriteGeometry(const WindowDefinition& def, const char* unit, int property, int value) {
     HWND hwnd = UnitHandle(def, unit);
     const RECT r = UnitRect(hwnd);
@@ -393,7 +401,7 @@ void WriteUnitProperty(const WindowDefinition& def, const char* unit, int proper
             ShowWindow(w.hwnd, value.number ? SW_SHOW : SW_HIDE);
         }
         break;
-    case kPropDisabled: EnableWindow(UnitHandle(def, unit), value.number == 0); break;
+    case kPropDisabled: SetUnitEnabled(UnitHandle(def, unit), value.number == 0); break;
     }
 }
 

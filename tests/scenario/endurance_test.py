@@ -121,20 +121,18 @@ class WhileApplyRuns(unittest.TestCase):
             self.assert_no_box()
 
     def test_a_drag_and_esc_while_apply_runs(self):
-        # The Apply click disables the button that had the focus, so nothing has it and Esc closes nothing.
-        with zen.running(zen.PROBE, runner="slow:1500") as z:
+        with zen.running(zen.PROBE, runner="slow:4000") as z:
             z.click(*APPLY)
             time.sleep(0.3)
             x, y = z.at(*EMPTY_SPOT)
             zen.drag(x, y, x + 60, y + 30)
             zen.wait_for(lambda: zen.geometry(z.main)[:2] == (z.origin[0] + 60, z.origin[1] + 30), 3,
                          what="the window to move")
-            zen.key("Escape")
-            z.refresh_origin()
-            wait_finished(z)
             self.assertEqual(zen.geometry(z.overlay()), zen.geometry(z.main))
-            self.assertEqual(len(runs(z)), 4)
-            self.assert_no_box()
+            # Esc closes the main window, Apply or not: the program ends without a finished state.
+            zen.key("Escape")
+            self.assertEqual(z.wait_exit(EXIT_LIMIT_S), 0)
+            self.assertEqual(len(runs(z)), 1)
 
     def test_closing_during_a_slow_reg_exe_run_ends_with_exit_code_0(self):
         for how in ("close button", "Esc"):
@@ -144,7 +142,6 @@ class WhileApplyRuns(unittest.TestCase):
                 zen.wait_for(lambda: runs(z), 3, what="the first reg.exe run")
                 start = time.monotonic()
                 if how == "Esc":
-                    z.click(*OPTIONS[150])  # the focus: the Apply click left it nowhere
                     zen.key("Escape")
                 else:
                     z.click(*CLOSE)
