@@ -18,7 +18,6 @@ constexpr char kWindowClass[] = "ZentriloWindow";
 constexpr char kMissingUnit[] = "指定窗口或窗口组件不存在或尚未载入";
 constexpr char kWindowNotLoaded[] = "指定窗口尚未载入";
 constexpr int kFirstKindProperty = 8;
-constexpr int kWindowStateProperty = kPropWindowState;
 
 struct LoadedUnit {
     explicit LoadedUnit(const UnitDefinition* d) : def(d) {}
@@ -230,6 +229,16 @@ void RegisterWindowClass() {
     (void)atom;
 }
 
+// A unit's rectangle in its parent's client area; a top-level window's on the screen.
+RECT UnitRect(HWND hwnd) {
+    RECT rect;
+    GetWindowRect(hwnd, &rect);
+    HWND parent = GetParent(hwnd);
+    if (parent && !(GetWindowLongPtrA(hwnd, GWL_STYLE) & WS_POPUP))
+        MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
 HWND CreateTopLevel(LoadedWindow& w, HWND owner) {
     const WindowDefinition& def = *w.def;
     const int left = (GetSystemMetrics(SM_CXSCREEN) - def.width) / 2;
@@ -293,11 +302,7 @@ HWND UnitHandle(const WindowDefinition& def, const char* unit) {
 void MoveUnit(const WindowDefinition& def, const char* unit, int left, std::optional<int> top,
               std::optional<int> width, std::optional<int> height) {
     HWND hwnd = UnitHandle(def, unit);
-    RECT rect;
-    GetWindowRect(hwnd, &rect);
-    HWND parent = GetParent(hwnd);
-    if (parent && !(GetWindowLongPtrA(hwnd, GWL_STYLE) & WS_POPUP))
-        MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&rect), 2);
+    const RECT rect = UnitRect(hwnd);
     const int oldWidth = rect.right - rect.left, oldHeight = rect.bottom - rect.top;
     const int newTop = top.value_or(rect.top);
     const int newWidth = width && *width != -1 ? *width : oldWidth;
@@ -307,15 +312,6 @@ void MoveUnit(const WindowDefinition& def, const char* unit, int left, std::opti
 }
 
 namespace {
-
-RECT UnitRect(HWND hwnd) {
-    RECT rect;
-    GetWindowRect(hwnd, &rect);
-    HWND parent = GetParent(hwnd);
-    if (parent && !(GetWindowLongPtrA(hwnd, GWL_STYLE) & WS_POPUP))
-        MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
 
 // A unit that stops taking input gives the focus back to its window, which keeps Esc and Tab working;
 // the system would leave the focus nowhere.
@@ -415,7 +411,7 @@ int ReadUnitProperty(const WindowDefinition& def, const char* unit, int property
     case kPropHeight: return r.bottom - r.top;
     case kPropVisible: return IsWindowVisible(hwnd) ? 1 : 0;
     case kPropDisabled: return IsWindowEnabled(hwnd) ? 0 : 1;
-    case kWindowStateProperty:
+    case kPropWindowState:
         return IsIconic(hwnd) ? kStateMinimised : IsZoomed(hwnd) ? kStateMaximised : kStateNormalWindow;
     }
     LoadedWindow& w = RecordOf(def);
