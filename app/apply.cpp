@@ -57,9 +57,13 @@ HWND StripBox() {
     return UnitHandle(kOverlayWindow, units::kStripBox);
 }
 
-void StartStrip() {
-    // The overlay may have been closed with Esc; its units are needed again now.
+// The overlay can be closed on its own with Esc, before Apply or while it runs; its units are needed.
+void EnsureOverlay() {
     if (!IsCreated(kOverlayWindow)) LoadWindow(kOverlayWindow, UnitHandle(kMainWindow));
+}
+
+void StartStrip() {
+    EnsureOverlay();
     WriteUnitProperty(kOverlayWindow, units::kStripBox, kPropLeft, 0);
     WriteUnitProperty(kOverlayWindow, units::kStripBox, kPropTop, kStripTop);
     WriteUnitProperty(kOverlayWindow, units::kStripBox, kPropWidth, kStripWidth);
@@ -84,6 +88,7 @@ void ShowFinished() {
     g_app.logOffSkin.SetImages(images::DecodeImage(images::ArtBytes(Art::LogOffNormal)),
                                images::DecodeImage(images::ArtBytes(Art::LogOffHover)),
                                images::DecodeImage(images::ArtBytes(Art::LogOffPressed)));
+    EnsureOverlay();
     WriteUnitProperty(kOverlayWindow, units::kStripBox, kPropVisible, 0);
     RedrawNow(kOverlayWindow);
     g_app.mainSkin.Refresh();

@@ -258,6 +258,16 @@ class Restore(unittest.TestCase):
             wait_finished(z)
             self.assertEqual(zen.geometry(z.overlay()), zen.geometry(z.main))
 
+    def test_closing_the_overlay_while_apply_runs_still_ends_in_the_finished_state(self):
+        with zen.running(zen.PROBE, runner="slow:2500") as z:
+            z.click(*APPLY)
+            zen.wait_for(lambda: runs(z), 3, what="the first reg.exe run")
+            z.close_overlay()
+            wait_finished(z)
+            self.assertEqual(zen.geometry(z.overlay()), zen.geometry(z.main))
+            self.assertEqual(zen.message_boxes(), [], "no error box")
+            self.assertTrue(z.alive())
+
 
 class LogOff(unittest.TestCase):
     def test_log_off_asks_programs_to_close_then_ends_the_program(self):
