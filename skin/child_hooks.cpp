@@ -4,6 +4,8 @@
 #include "skin/props.h"
 #include "skin/window.h"
 
+#include <map>
+
 namespace skin {
 namespace {
 
@@ -26,11 +28,10 @@ void HookChild(HWND child, WNDPROC proc) {
     SetProp(child, kPropChildWndProc, replaced);
 }
 
-} // namespace
-
-void SkinWindow::Refresh() {
-    if (!IsWindow(window_)) return;
-    for (HWND child = GetWindow(window_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+// Takes over the skinned children not taken over yet: their standalone drawing procedure goes, and
+// buttons and text fields get the hooks that recompose the window.
+void HookChildren(HWND window) {
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         const int kind = Kind(child);
         if (kind == kKindNone) continue;
         // Inside a layered window no skinned child keeps its own drawing procedure.
@@ -44,6 +45,20 @@ void SkinWindow::Refresh() {
         else if (kind == kKindTextField)
             HookChild(child, TextChildProc);
     }
+}
+
+} // namespace
+
+void SkinWindow::Refresh() {
+    if (!IsWindow(window_)) return;
+    // What to hook depends only on the children's skin properties: with none written since this window's
+    // last walk there is nothing new to take over, and the walk (a server request per child and property
+    // under Wine) is skipped. The program refreshes every 10 ms once Apply has started.
+    static std::map<HWND, long> writesAtLastWalk;
+    if (auto last = writesAtLastWalk.find(window_);
+        last == writesAtLastWalk.end() || last->second != SkinWrites())
+        HookChildren(window_);
+    writesAtLastWalk[window_] = SkinWrites();
     ComposeWindow(window_, false);
 }
 

@@ -5,8 +5,12 @@
 
 #include <commctrl.h>
 
+#include <atomic>
+
 namespace skin {
 namespace {
+
+std::atomic<long> g_skinWrites{0};
 
 constexpr UINT kStyleSyncFlags = SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE;
 
@@ -52,6 +56,14 @@ void OnCommand(WPARAM wParam, LPARAM lParam) {
 }
 
 } // namespace
+
+long SkinWrites() {
+    return g_skinWrites.load(std::memory_order_relaxed);
+}
+
+void detail::CountSkinWrite() {
+    g_skinWrites.fetch_add(1, std::memory_order_relaxed);
+}
 
 void Subclass(HWND window, WNDPROC proc) {
     if (GetProp(window, kPropWndProc)) return;

@@ -43,8 +43,15 @@ enum DrawState : int { kStateNormal = 0, kStateHover = 1, kStatePressed = 2, kSt
 inline intptr_t GetProp(HWND window, const char* key) {
     return reinterpret_cast<intptr_t>(GetPropA(window, key));
 }
+// How many property writes the toolkit has made. A skin changes only through them, so a count that has not
+// moved tells the compositor that no control's face can have changed.
+long SkinWrites();
+namespace detail {
+void CountSkinWrite();
+}
 inline void SetProp(HWND window, const char* key, intptr_t value) {
     SetPropA(window, key, reinterpret_cast<HANDLE>(value));
+    detail::CountSkinWrite();
 }
 inline int Kind(HWND window) {
     return static_cast<int>(GetProp(window, kPropType));

@@ -3,7 +3,6 @@
 #include "skin/caret.h"
 #include "skin/painter.h"
 #include "skin/props.h"
-#include "skin/state_drawing.h"
 
 #include <cstring>
 #include <map>
@@ -23,6 +22,17 @@ constexpr char kPropFrameStamp[] = "PngControl_FrameStamp";
 long g_framesPushed = 0;
 FILETIME g_firstPush{}; // zero until the first frame is on screen
 
+// What a frame is made from, in a form that can be checked without asking the window server: the count
+// of skin property writes (images, states, placements, kinds and backgrounds all change through them),
+// the window's size, and each skinned child's place. Decoded artwork never changes its pixels. Text fields
+// have more inputs (text, colours, font, caret), so a window with one has no key and every tick composes.
+struct FaceKey {
+    bool valid = false;
+    long writes = 0;
+    SIZE size{};
+    std::vector<std::pair<HWND, RECT>> children;
+};
+
 // What is kept per skinned window between compositions: the background already scaled to the window
 // (drawing it is most of a frame's cost); the frame composed on each tick, whose memory stays mapped
 // (fresh memory for a whole frame costs more in page faults than the composition itself); and the
@@ -35,8 +45,8 @@ struct FrameCache {
     GpBitmapOwner frame;
     SIZE frameSize{};
     SIZE pushedSize{};
-    std::vector<BYTE> pushed;     // empty when what the screen shows is not known
-    std::vector<intptr_t> inputs; // what the last composed frame was made from; empty when unknown
+    std::vector<BYTE> pushed; // empty when what the screen shows is not known
+    FaceKey key;              // what the last composed frame was made from
 };
 
 // Never destroyed: kept bitmaps must not be disposed after GDI+ has shut down at exit.
@@ -63,7 +73,7 @@ void ForgetPushed(HWND window) {
     auto& caches = Caches();
     if (auto found = caches.find(window); found != caches.end()) {
         found->second.pushed.clear();
-        found->second.inputs.clear();
+        found->second.key = FaceKey{};
     }
 }
 
@@ -103,23 +113,32 @@ void PaintChildren(HWND window, Gdiplus::GpGraphics* graphics) {
         PaintChildFace(window, child, graphics);
 }
 
-// Everything a frame is made from: the size, the background, and for each skinned child in walk order its
-// place, placement and image. Images are decoded artwork whose pixels never change, so a handle stands for
-// its picture. Text fields have more inputs than that (text, colours, font, caret); with one among the
-// children the inputs are not listed and every tick composes. Returns false then.
-bool ListInputs(HWND window, SIZE size, std::vector<intptr_t>& inputs) {
-    inputs = {size.cx, size.cy, GetProp(window, kPropBackImage)};
+FaceKey KeyOf(HWND window, long writes, SIZE size) {
+    FaceKey key{true, writes, size, {}};
     for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         const int kind = Kind(child);
         if (kind == kKindNone) continue;
-        if (kind == kKindTextField) return false;
+        if (kind == kKindTextField) return {};
         RECT rect{};
         GetWindowRect(child, &rect);
-        const intptr_t image = kind == kKindButton
-                                   ? reinterpret_cast<intptr_t>(StateImage(child, GetDrawStateProp(child)))
-                                   : GetProp(child, kPropBackImage);
-        inputs.insert(inputs.end(), {reinterpret_cast<intptr_t>(child), kind, rect.left, rect.top, rect.right,
-                                     rect.bottom, GetProp(child, kPropBackType), image});
+        key.children.emplace_back(child, rect);
+    }
+    return key;
+}
+
+bool SameRect(const RECT& a, const RECT& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+// True when nothing the frame on screen was made from has changed since.
+bool Unchanged(const FrameCache& cache, long writes, SIZE size) {
+    const FaceKey& key = cache.key;
+    if (!key.valid || cache.pushed.empty() || key.writes != writes || key.size.cx != size.cx ||
+        key.size.cy != size.cy)
+        return false;
+    for (const auto& [child, place] : key.children) {
+        RECT rect{};
+        if (!IsWindow(child) || !GetWindowRect(child, &rect) || !SameRect(rect, place)) return false;
     }
     return true;
 }
@@ -259,7 +278,7 @@ bool SkinWindow::SetBackImage(Gdiplus::GpImage* image) {
     auto& caches = Caches();
     if (auto found = caches.find(window_); found != caches.end()) {
         found->second.background.reset();
-        found->second.inputs.clear();
+        found->second.key = FaceKey{};
     }
     ComposeWindow(window_, false);
     return true;
@@ -286,10 +305,9 @@ GpBitmapOwner ComposeWindow(HWND window, bool keep) {
     if (size.cx <= 0 || size.cy <= 0) return {};
     FrameCache& cache = CacheFor(window);
     // A tick on which nothing the face is made from has changed composes nothing: the frame on the
-    // screen is the one these inputs make.
-    std::vector<intptr_t> inputs;
-    const bool listed = !keep && ListInputs(window, size, inputs);
-    if (listed && !cache.pushed.empty() && inputs == cache.inputs) return {};
+    // screen is the one it would make.
+    const long writes = SkinWrites();
+    if (!keep && Unchanged(cache, writes, size)) return {};
     Gdiplus::GpBitmap* frame = ComposeKept(window, cache, size);
     if (!frame) return {};
     if (keep) return CopyOf(frame, size);
@@ -298,7 +316,7 @@ GpBitmapOwner ComposeWindow(HWND window, bool keep) {
         PushFrame(window, frame, false);
         RememberPushed(cache, frame, size);
     }
-    cache.inputs = listed ? std::move(inputs) : std::vector<intptr_t>{};
+    cache.key = KeyOf(window, writes, size);
     CaretTracker& caret = Caret();
     if (window == caret.host) caret.lastFrame = CopyOf(frame, size);
     return {};
