@@ -1,5 +1,6 @@
 #include "app/runtime/label.h"
 
+#include "app/runtime/unit_state.h"
 #include "skin/owners.h"
 
 namespace app {
@@ -13,7 +14,7 @@ struct LabelState {
 };
 
 LabelState* StateOf(HWND label) {
-    return reinterpret_cast<LabelState*>(GetWindowLongPtrA(label, GWLP_USERDATA));
+    return UnitState<LabelState>(label);
 }
 
 UINT LayoutFlags(const LabelSettings& s) {
@@ -63,13 +64,8 @@ void PaintLabel(HWND label) {
 }
 
 LRESULT CALLBACK LabelProc(HWND label, UINT message, WPARAM wParam, LPARAM lParam) {
+    KeepUnitState<LabelState>(label, message, lParam);
     switch (message) {
-    case WM_NCCREATE: {
-        auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(label, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        break;
-    }
-    case WM_NCDESTROY: delete StateOf(label); break;
     case WM_ERASEBKGND: return 1;
     case WM_PAINT: PaintLabel(label); return 0;
     }

@@ -1,5 +1,7 @@
 #include "app/runtime/timer_unit.h"
 
+#include "app/runtime/unit_state.h"
+
 namespace app {
 namespace {
 
@@ -11,17 +13,12 @@ struct TimerState {
 };
 
 TimerState* StateOf(HWND timer) {
-    return reinterpret_cast<TimerState*>(GetWindowLongPtrA(timer, GWLP_USERDATA));
+    return UnitState<TimerState>(timer);
 }
 
 LRESULT CALLBACK TimerProc(HWND timer, UINT message, WPARAM wParam, LPARAM lParam) {
+    KeepUnitState<TimerState>(timer, message, lParam);
     switch (message) {
-    case WM_NCCREATE: {
-        auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(timer, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        break;
-    }
-    case WM_NCDESTROY: delete StateOf(timer); break;
     case WM_TIMER:
         if (wParam == kUnitTimerId && StateOf(timer)->tick) StateOf(timer)->tick();
         return 0;
