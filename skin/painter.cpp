@@ -119,9 +119,9 @@ std::string ReadWindowText(HWND window) {
     return std::string(buffer.data());
 }
 
-void PaintChildFace(HWND window, HWND child, Gdiplus::GpGraphics* graphics) {
+int PaintChildFace(HWND window, HWND child, Gdiplus::GpGraphics* graphics) {
     const int kind = Kind(child);
-    if (kind != kKindPicture && kind != kKindButton && kind != kKindTextField) return;
+    if (kind != kKindPicture && kind != kKindButton && kind != kKindTextField) return kind;
     RECT rect{};
     GetWindowRect(child, &rect);
     const int w = rect.right - rect.left, h = rect.bottom - rect.top;
@@ -141,10 +141,11 @@ void PaintChildFace(HWND window, HWND child, Gdiplus::GpGraphics* graphics) {
 
     if (image &&
         !DrawChildImage(graphics, image, static_cast<int>(GetProp(child, kPropBackType)), x, y, w, h))
-        return;
-    if (kind != kKindTextField) return;
+        return kind;
+    if (kind != kKindTextField) return kind;
     OutlineField(graphics, child, x, y, w, h);
     DrawFieldText(graphics, child, x, y, w, h);
+    return kind;
 }
 
 } // namespace skin

@@ -18,6 +18,7 @@ Gdiplus::ARGB ColorToArgb(std::uint32_t colour, std::uint32_t alpha);
 std::string ReadWindowText(HWND window);
 
 // Paints child's face onto graphics, which covers the whole frame of window.
-void PaintChildFace(HWND window, HWND child, Gdiplus::GpGraphics* graphics);
+// Returns the child's kind as read, so that the compositor need not ask for it again.
+int PaintChildFace(HWND window, HWND child, Gdiplus::GpGraphics* graphics);
 
 } // namespace skin

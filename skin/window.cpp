@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <map>
+#include <optional>
 #include <vector>
 
 namespace skin {
@@ -26,6 +27,8 @@ FILETIME g_firstPush{}; // zero until the first frame is on screen
 // of skin property writes (images, states, placements, kinds and backgrounds all change through them),
 // the window's size, and each skinned child's place. Decoded artwork never changes its pixels. Text fields
 // have more inputs (text, colours, font, caret), so a window with one has no key and every tick composes.
+using ChildPlaces = std::optional<std::vector<std::pair<HWND, RECT>>>;
+
 struct FaceKey {
     bool valid = false;
     long writes = 0;
@@ -107,23 +110,19 @@ void DrawBackground(Gdiplus::GpGraphics* graphics, Gdiplus::GpBitmap* frame, Gdi
 }
 
 // Direct children from the top of the Z order down, so lower children land on top. Hidden children
-// are painted too; grandchildren are not visited. The painter itself skips children of no kind.
-void PaintChildren(HWND window, Gdiplus::GpGraphics* graphics) {
-    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        PaintChildFace(window, child, graphics);
-}
-
-FaceKey KeyOf(HWND window, long writes, SIZE size) {
-    FaceKey key{true, writes, size, {}};
+// are painted too; grandchildren are not visited. The painter itself skips children of no kind. Returns
+// the skinned children and their places, for the frame's key; no list when a text field is among them.
+ChildPlaces PaintChildren(HWND window, Gdiplus::GpGraphics* graphics) {
+    ChildPlaces children(std::in_place);
     for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        const int kind = Kind(child);
-        if (kind == kKindNone) continue;
-        if (kind == kKindTextField) return {};
+        const int kind = PaintChildFace(window, child, graphics);
+        if (kind == kKindTextField) children.reset();
+        if (kind == kKindNone || !children) continue;
         RECT rect{};
         GetWindowRect(child, &rect);
-        key.children.emplace_back(child, rect);
+        children->emplace_back(child, rect);
     }
-    return key;
+    return children;
 }
 
 bool SameRect(const RECT& a, const RECT& b) {
@@ -212,7 +211,8 @@ GpBitmapOwner CopyOf(Gdiplus::GpBitmap* frame, SIZE size) {
 
 // Composes into the window's kept frame, which starts each time exactly as a new bitmap would after the
 // background was drawn on it.
-Gdiplus::GpBitmap* ComposeKept(HWND window, FrameCache& cache, SIZE size) {
+// Composes into the window's kept frame; children receives what PaintChildren reports.
+Gdiplus::GpBitmap* ComposeKept(HWND window, FrameCache& cache, SIZE size, ChildPlaces& children) {
     if (!cache.frame || cache.frameSize.cx != size.cx || cache.frameSize.cy != size.cy) {
         cache.frame = NewFrame(size);
         cache.frameSize = size;
@@ -226,7 +226,7 @@ Gdiplus::GpBitmap* ComposeKept(HWND window, FrameCache& cache, SIZE size) {
     else
         ClearPixels(frame);
     GraphicsOwner graphics = GraphicsOn(frame);
-    PaintChildren(window, graphics.get());
+    children = PaintChildren(window, graphics.get());
     return frame;
 }
 
@@ -308,7 +308,8 @@ GpBitmapOwner ComposeWindow(HWND window, bool keep) {
     // screen is the one it would make.
     const long writes = SkinWrites();
     if (!keep && Unchanged(cache, writes, size)) return {};
-    Gdiplus::GpBitmap* frame = ComposeKept(window, cache, size);
+    ChildPlaces children;
+    Gdiplus::GpBitmap* frame = ComposeKept(window, cache, size, children);
     if (!frame) return {};
     if (keep) return CopyOf(frame, size);
 
@@ -316,7 +317,7 @@ GpBitmapOwner ComposeWindow(HWND window, bool keep) {
         PushFrame(window, frame, false);
         RememberPushed(cache, frame, size);
     }
-    cache.key = KeyOf(window, writes, size);
+    cache.key = children ? FaceKey{true, writes, size, std::move(*children)} : FaceKey{};
     CaretTracker& caret = Caret();
     if (window == caret.host) caret.lastFrame = CopyOf(frame, size);
     return {};
