@@ -1,6 +1,7 @@
 // The handlers that keep the two top-level windows together.
 #include "app/globals.h"
 #include "app/handlers.h"
+#include "app/runtime/unit_properties.h"
 #include "app/runtime/windows.h"
 
 namespace app {

@@ -4,6 +4,7 @@
 
 #include "app/globals.h"
 #include "app/runtime/fatal_error.h"
+#include "app/runtime/message_loop.h"
 #include "app/runtime/ui_thread.h"
 #include "app/runtime/windows.h"
 #include "images/decode.h"

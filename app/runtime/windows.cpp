@@ -3,77 +3,15 @@
 #include "app/runtime/animation_box.h"
 #include "app/runtime/fatal_error.h"
 #include "app/runtime/label.h"
+#include "app/runtime/loaded_window.h"
+#include "app/runtime/message_loop.h"
 #include "app/runtime/timer_unit.h"
-#include "skin/owners.h"
-
-#include <cstring>
-#include <map>
-#include <memory>
-#include <vector>
 
 namespace app {
 namespace {
 
 constexpr char kWindowClass[] = "ZentriloWindow";
 constexpr char kMissingUnit[] = "指定窗口或窗口组件不存在或尚未载入";
-constexpr char kWindowNotLoaded[] = "指定窗口尚未载入";
-constexpr int kFirstKindProperty = 8;
-
-struct LoadedUnit {
-    explicit LoadedUnit(const UnitDefinition* d) : def(d) {}
-    const UnitDefinition* def;
-    HWND hwnd = nullptr;
-    skin::FontOwner font; // the unit's own font, alive as long as the unit
-};
-
-// Rectangle and visibility written while a window is not loaded, applied when it is loaded next.
-struct PendingUnit {
-    std::optional<RECT> rect;
-    std::optional<bool> visible;
-};
-
-struct LoadedWindow {
-    explicit LoadedWindow(const WindowDefinition* d) : def(d) {}
-    const WindowDefinition* def;
-    HWND hwnd = nullptr;
-    bool loading = false;
-    std::optional<COLORREF> background;
-    std::vector<LoadedUnit> units;
-    std::map<std::string, PendingUnit> pending;
-};
-
-// Every window that was ever loaded keeps its record; hwnd is 0 while it is not loaded.
-std::vector<std::unique_ptr<LoadedWindow>> g_windows;
-bool g_loopEntered = false;
-
-LoadedWindow& RecordOf(const WindowDefinition& def) {
-    for (auto& w : g_windows)
-        if (w->def == &def) return *w;
-    g_windows.push_back(std::make_unique<LoadedWindow>(&def));
-    return *g_windows.back();
-}
-
-LoadedWindow* RecordOf(HWND hwnd) {
-    for (auto& w : g_windows)
-        if (w->hwnd == hwnd) return w.get();
-    return nullptr;
-}
-
-bool IsAlive(const LoadedWindow& w) {
-    return w.hwnd && IsWindow(w.hwnd);
-}
-
-LoadedUnit* FindUnit(LoadedWindow& w, const char* name) {
-    for (auto& u : w.units)
-        if (std::strcmp(u.def->name, name) == 0) return &u;
-    return nullptr;
-}
-
-const UnitDefinition* FindUnitDefinition(const WindowDefinition& def, const char* name) {
-    for (const auto& u : def.units)
-        if (std::strcmp(u.name, name) == 0) return &u;
-    return nullptr;
-}
 
 void Fire(Handler handler) {
     if (handler) handler();
@@ -114,18 +52,6 @@ HWND CreateUnit(HWND parent, const UnitDefinition& unit, int id, HFONT font) {
     return nullptr;
 }
 
-bool ShowsWhenVisible(UnitKind kind) {
-    return kind != UnitKind::TimerUnit && kind != UnitKind::AnimationObject;
-}
-
-void SetUnitVisible(const LoadedUnit& unit, bool visible) {
-    if (!ShowsWhenVisible(unit.def->kind)) return;
-    if (unit.def->kind == UnitKind::TransparentLabel)
-        SetLabelVisible(unit.hwnd, visible);
-    else
-        ShowWindow(unit.hwnd, visible ? SW_SHOWNA : SW_HIDE);
-}
-
 void CreateUnits(LoadedWindow& w) {
     w.units.clear();
     HWND above = nullptr;
@@ -164,9 +90,9 @@ HICON WindowIcon(int id) {
 void OnDestroyed(LoadedWindow& w) {
     w.hwnd = nullptr;
     w.units.clear();
-    for (auto& other : g_windows)
+    for (auto& other : LoadedWindows())
         if (IsAlive(*other)) return;
-    if (g_loopEntered) PostQuitMessage(0);
+    if (MessageLoopEntered()) PostQuitMessage(0);
 }
 
 void StartDrag(HWND hwnd, LPARAM lParam) {
@@ -229,16 +155,6 @@ void RegisterWindowClass() {
     (void)atom;
 }
 
-// A unit's rectangle in its parent's client area; a top-level window's on the screen.
-RECT UnitRect(HWND hwnd) {
-    RECT rect;
-    GetWindowRect(hwnd, &rect);
-    HWND parent = GetParent(hwnd);
-    if (parent && !(GetWindowLongPtrA(hwnd, GWL_STYLE) & WS_POPUP))
-        MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
-
 HWND CreateTopLevel(LoadedWindow& w, HWND owner) {
     const WindowDefinition& def = *w.def;
     const int left = (GetSystemMetrics(SM_CXSCREEN) - def.width) / 2;
@@ -299,196 +215,12 @@ HWND UnitHandle(const WindowDefinition& def, const char* unit) {
     return unit ? FindUnit(w, unit)->hwnd : w.hwnd;
 }
 
-void MoveUnit(const WindowDefinition& def, const char* unit, int left, std::optional<int> top,
-              std::optional<int> width, std::optional<int> height) {
-    HWND hwnd = UnitHandle(def, unit);
-    const RECT rect = UnitRect(hwnd);
-    const int oldWidth = rect.right - rect.left, oldHeight = rect.bottom - rect.top;
-    const int newTop = top.value_or(rect.top);
-    const int newWidth = width && *width != -1 ? *width : oldWidth;
-    const int newHeight = height && *height != -1 ? *height : oldHeight;
-    if (left == rect.left && newTop == rect.top && newWidth == oldWidth && newHeight == oldHeight) return;
-    MoveWindow(hwnd, left, newTop, newWidth, newHeight, TRUE);
-}
-
-namespace {
-
-// A unit that stops taking input gives the focus back to its window, which keeps Esc and Tab working;
-// the system would leave the focus nowhere.
-void SetUnitEnabled(HWND unit, bool enabled) {
-    const bool hadFocus = GetFocus() == unit;
-    EnableWindow(unit, enabled);
-    if (!enabled && hadFocus) SetFocus(GetAncestor(unit, GA_ROOT));
-}
-
-void WriteGeometry(const WindowDefinition& def, const char* unit, int property, int value) {
-    HWND hwnd = UnitHandle(def, unit);
-    const RECT r = UnitRect(hwnd);
-    switch (property) {
-    case kPropLeft: MoveUnit(def, unit, value); break;
-    case kPropTop: MoveUnit(def, unit, r.left, value); break;
-    case kPropWidth: MoveUnit(def, unit, r.left, r.top, value); break;
-    case kPropHeight: MoveUnit(def, unit, r.left, r.top, r.right - r.left, value); break;
-    }
-}
-
-// Rectangle and visibility of a unit whose window is not loaded are kept for its next load.
-void RememberForNextLoad(LoadedWindow& w, const char* unit, int property, int value) {
-    const UnitDefinition* def = unit ? FindUnitDefinition(*w.def, unit) : nullptr;
-    if (!def) return;
-    PendingUnit& p = w.pending[unit];
-    RECT r = p.rect.value_or(RECT{def->left, def->top, def->left + def->width, def->top + def->height});
-    const int width = r.right - r.left, height = r.bottom - r.top;
-    switch (property) {
-    case kPropLeft: r = {value, r.top, value + width, r.bottom}; break;
-    case kPropTop: r = {r.left, value, r.right, value + height}; break;
-    case kPropWidth: r.right = r.left + value; break;
-    case kPropHeight: r.bottom = r.top + value; break;
-    case kPropVisible: p.visible = value != 0; return;
-    default: return;
-    }
-    p.rect = r;
-}
-
-void WriteKindProperty(LoadedWindow& w, const char* unit, int property, const PropertyValue& value) {
-    if (!unit) {
-        if (property == kPropBackColour) {
-            w.background = static_cast<COLORREF>(value.number);
-            InvalidateRect(w.hwnd, nullptr, TRUE);
-        }
-        return;
-    }
-    LoadedUnit* u = FindUnit(w, unit);
-    if (!u || !IsWindow(u->hwnd)) FatalError(kMissingUnit);
-    switch (u->def->kind) {
-    case UnitKind::TimerUnit:
-        if (property == kPropInterval) SetTimerInterval(u->hwnd, value.number);
-        break;
-    case UnitKind::TransparentLabel:
-        if (property == kPropText) SetLabelText(u->hwnd, value.text.c_str());
-        break;
-    case UnitKind::AnimationBox:
-        if (property == kPropBoxColour) SetAnimationBoxColor(u->hwnd, static_cast<COLORREF>(value.number));
-        break;
-    default: break;
-    }
-}
-
-} // namespace
-
-void WriteUnitProperty(const WindowDefinition& def, const char* unit, int property, PropertyValue value) {
-    LoadedWindow& w = RecordOf(def);
-    if (!IsAlive(w)) {
-        if (property >= kFirstKindProperty) FatalError(kWindowNotLoaded);
-        RememberForNextLoad(w, unit, property, value.number);
-        return;
-    }
-    if (property >= kFirstKindProperty) return WriteKindProperty(w, unit, property, value);
-    switch (property) {
-    case kPropLeft:
-    case kPropTop:
-    case kPropWidth:
-    case kPropHeight: WriteGeometry(def, unit, property, value.number); break;
-    case kPropVisible:
-        if (unit) {
-            UnitHandle(def, unit);
-            SetUnitVisible(*FindUnit(w, unit), value.number != 0);
-        } else {
-            ShowWindow(w.hwnd, value.number ? SW_SHOW : SW_HIDE);
-        }
-        break;
-    case kPropDisabled: SetUnitEnabled(UnitHandle(def, unit), value.number == 0); break;
-    }
-}
-
-int ReadUnitProperty(const WindowDefinition& def, const char* unit, int property) {
-    HWND hwnd = UnitHandle(def, unit);
-    const RECT r = UnitRect(hwnd);
-    switch (property) {
-    case kPropLeft: return r.left;
-    case kPropTop: return r.top;
-    case kPropWidth: return r.right - r.left;
-    case kPropHeight: return r.bottom - r.top;
-    case kPropVisible: return IsWindowVisible(hwnd) ? 1 : 0;
-    case kPropDisabled: return IsWindowEnabled(hwnd) ? 0 : 1;
-    case kPropWindowState:
-        return IsIconic(hwnd) ? kStateMinimised : IsZoomed(hwnd) ? kStateMaximised : kStateNormalWindow;
-    }
-    LoadedWindow& w = RecordOf(def);
-    if (!unit)
-        return property == kPropBackColour
-                   ? static_cast<int>(w.background.value_or(GetSysColor(COLOR_BTNFACE)))
-                   : 0;
-    const LoadedUnit* u = FindUnit(w, unit);
-    switch (u->def->kind) {
-    case UnitKind::TimerUnit: return property == kPropInterval ? TimerInterval(hwnd) : 0;
-    case UnitKind::AnimationBox:
-        return property == kPropBoxColour ? static_cast<int>(AnimationBoxColor(hwnd)) : 0;
-    default: return 0;
-    }
-}
-
-void RaiseOwnedWindows(HWND owner) {
-    constexpr UINT kRestack = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
-    for (auto& w : g_windows) {
-        if (!IsAlive(*w) || GetWindow(w->hwnd, GW_OWNER) != owner || !IsWindowVisible(w->hwnd)) continue;
-        // Moving it away and back is a real change of order, which every layer below carries out.
-        SetWindowPos(w->hwnd, HWND_BOTTOM, 0, 0, 0, 0, kRestack);
-        SetWindowPos(w->hwnd, HWND_TOP, 0, 0, 0, 0, kRestack);
-    }
-}
-
 void RedrawNow(const WindowDefinition& def) {
     UpdateWindow(UnitHandle(def));
 }
 
 void CloseWindowAsync(const WindowDefinition& def) {
     PostMessageA(UnitHandle(def), kWindowCloseRequest, 0, 0);
-}
-
-namespace {
-
-// Keys every loaded window understands wherever the focus is among its units: Esc closes the window
-// that holds the focus, as a close request by the user would; Tab moves among the tab-stop units.
-bool HandleKeys(const MSG& msg) {
-    if (msg.message != WM_KEYDOWN || (msg.wParam != VK_ESCAPE && msg.wParam != VK_TAB)) return false;
-    HWND root = GetAncestor(msg.hwnd, GA_ROOT);
-    if (!root || !RecordOf(root)) return false;
-    if (msg.wParam == VK_ESCAPE) {
-        SendMessageA(root, WM_CLOSE, 0, 0);
-        return true;
-    }
-    const bool back = GetKeyState(VK_SHIFT) < 0;
-    if (HWND next = GetNextDlgTabItem(root, msg.hwnd == root ? nullptr : msg.hwnd, back)) SetFocus(next);
-    return true;
-}
-
-// Restacks after each focus change: Wine's X11 driver raises a window's surface above the windows it
-// owns when the focus moves into it.
-void KeepOwnedWindowsAbove() {
-    static HWND lastFocus = nullptr;
-    HWND focus = GetFocus();
-    if (focus == lastFocus) return;
-    lastFocus = focus;
-    if (focus) RaiseOwnedWindows(GetAncestor(focus, GA_ROOT));
-}
-
-} // namespace
-
-int RunMessageLoop() {
-    g_loopEntered = true;
-    MSG msg;
-    for (;;) {
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) return static_cast<int>(msg.wParam);
-            if (HandleKeys(msg)) continue;
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-            KeepOwnedWindowsAbove();
-        }
-        // Idle: sleep until the next message rather than spin.
-        WaitMessage();
-    }
 }
 
 } // namespace app

@@ -2,6 +2,7 @@
 // which order, and what the window shows when a run fails.
 #include "app/apply.h"
 #include "app/globals.h"
+#include "app/runtime/unit_properties.h"
 #include "app/runtime/windows.h"
 
 #include <gtest/gtest.h>

@@ -4,6 +4,7 @@
 #include "app/runtime/process.h"
 #include "app/runtime/shutdown.h"
 #include "app/runtime/timer_unit.h"
+#include "app/runtime/unit_properties.h"
 #include "app/runtime/windows.h"
 
 #include <gtest/gtest.h>
