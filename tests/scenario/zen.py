@@ -7,6 +7,7 @@ import contextlib
 import os
 import re
 import shutil
+import struct
 import subprocess
 import tempfile
 import time
@@ -22,6 +23,23 @@ SHOTS = os.environ.get("ZEN_SHOTS", os.path.join(SOURCE, "shots"))
 DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
 WINDOW_SIZE = (800, 540)
 VERSION_TEXT = (701, 493, 89, 32)  # the version label on the overlay
+
+
+# With the 32-bit half of Wine installed, `wine` starts a 64-bit program in a process of its own and returns
+# at once: its pid and exit code are not the program's. The 64-bit loader keeps both; `wine` does for a
+# 32-bit program.
+WINE64 = os.environ.get("ZEN_WINE64", "/usr/lib/wine/wine64")
+if not os.access(WINE64, os.X_OK):
+    WINE64 = "wine"
+
+
+def wine(exe):
+    """The Wine loader that runs exe as this process's child."""
+    with open(exe, "rb") as f:
+        header = f.read(4096)
+    offset = struct.unpack_from("<I", header, 0x3C)[0]
+    machine = struct.unpack_from("<H", header, offset + 4)[0]
+    return WINE64 if machine == 0x8664 else "wine"
 
 
 def run(*args, env=None, check=True, timeout=60, encoding="utf-8"):
@@ -108,13 +126,13 @@ def geometry(window):
 
 def reg_query(value, env=None):
     """A DWORD under HKCU\\Control Panel\\Desktop, or None when it is absent."""
-    text = run("wine", "reg", "query", DESKTOP_KEY, "/v", value, env=env, check=False)
+    text = run(WINE64, "reg", "query", DESKTOP_KEY, "/v", value, env=env, check=False)
     match = re.search(rf"{value}\s+REG_DWORD\s+0x([0-9a-fA-F]+)", text)
     return int(match.group(1), 16) if match else None
 
 
 def reg_delete(value, env=None):
-    run("wine", "reg", "delete", DESKTOP_KEY, "/v", value, "/f", env=env, check=False)
+    run(WINE64, "reg", "delete", DESKTOP_KEY, "/v", value, "/f", env=env, check=False)
 
 
 def windows_path(path):
@@ -134,7 +152,7 @@ class Zentrilo:
             if runner:
                 self.env["ZEN_PROBE_RUNNER"] = runner
         move(0, 0)  # the pointer is shared by every test: start each one away from the windows
-        self.proc = subprocess.Popen(["wine", exe], env=self.env, stdin=subprocess.DEVNULL,
+        self.proc = subprocess.Popen([wine(exe), exe], env=self.env, stdin=subprocess.DEVNULL,
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         wait_for(lambda: self._find(r"^Zentrilo$") and self.overlay(), 20, what="both windows")
         time.sleep(0.5)
@@ -185,7 +203,7 @@ class Zentrilo:
 
     def drive(self, *command, check=True):
         """A command of the window driver (minimize, restore, info, units, frames, dialog)."""
-        return run("wine", DRIVER, *command, env=self.env, check=check, encoding="gbk")
+        return run(wine(DRIVER), DRIVER, *command, env=self.env, check=check, encoding="gbk")
 
     def error_box(self, answer=False):
         """The text of the Apply error box, or None when none is up; answer presses its OK."""
@@ -224,7 +242,7 @@ class Zentrilo:
 
     def _timed(self, *command):
         """Runs a driver command that reports the slowest answer: (answered in time throughout, slowest ms)."""
-        result = subprocess.run(["wine", DRIVER, *map(str, command)], env=self.env, stdin=subprocess.DEVNULL,
+        result = subprocess.run([wine(DRIVER), DRIVER, *map(str, command)], env=self.env, stdin=subprocess.DEVNULL,
                                 stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=600)
         match = re.search(rb"slowest=(\d+)", result.stdout)
         return result.returncode == 0, int(match.group(1)) if match else None
@@ -296,7 +314,7 @@ def throwaway_prefix():
 
 def message_boxes(env=None):
     """Captions of the message boxes that are up in the prefix (the Apply error box, a fatal error)."""
-    return run("wine", DRIVER, "boxes", env=env, check=False, encoding="gbk").split("\n")[:-1]
+    return run(wine(DRIVER), DRIVER, "boxes", env=env, check=False, encoding="gbk").split("\n")[:-1]
 
 
 def process_memory(pid):
