@@ -9,7 +9,14 @@ namespace app {
 
 namespace {
 constexpr DWORD kInputIdleWait = 1000;
+constexpr DWORD kEndWait = 5000; // an ended process is gone within moments; past this it is stuck
+
+// Whether the process is gone; one that ended on its own just after the limit is gone too.
+bool EndAndWait(HANDLE process) {
+    TerminateProcess(process, 1);
+    return WaitForSingleObject(process, kEndWait) == WAIT_OBJECT_0;
 }
+} // namespace
 
 int ShowWindowValue(int showMode) {
     static constexpr int kShowValues[] = {SW_HIDE,          SW_SHOWNORMAL,     SW_SHOWMINIMIZED,
@@ -38,6 +45,8 @@ ProgramRun RunProgram(const char* commandLine, bool wait, int showMode, const ch
     if (WaitForSingleObject(process.get(), waitLimit) == WAIT_OBJECT_0) {
         run.ended = true;
         GetExitCodeProcess(process.get(), &run.exitCode);
+    } else {
+        run.stopped = EndAndWait(process.get());
     }
     return run;
 }

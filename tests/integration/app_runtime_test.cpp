@@ -6,6 +6,7 @@
 #include "app/runtime/timer_unit.h"
 #include "app/runtime/unit_properties.h"
 #include "app/runtime/windows.h"
+#include "skin/owners.h"
 
 #include <gtest/gtest.h>
 
@@ -193,11 +194,11 @@ bool ChildMode(const char* mode) {
     return value && std::string(value) == mode;
 }
 
-ProgramRun StartChild(const char* mode, bool wait, int showMode) {
+ProgramRun StartChild(const char* mode, bool wait, int showMode, DWORD waitLimit = INFINITE) {
     SetEnvironmentVariableA("ZEN_CHILD", mode);
     const std::string command =
         "\"" + SelfPath() + "\" --gtest_also_run_disabled_tests --gtest_filter=Child.DISABLED_" + mode;
-    ProgramRun run = RunProgram(command.c_str(), wait, showMode);
+    ProgramRun run = RunProgram(command.c_str(), wait, showMode, nullptr, waitLimit);
     SetEnvironmentVariableA("ZEN_CHILD", nullptr);
     return run;
 }
@@ -209,8 +210,11 @@ TEST(Child, DISABLED_ShowMode) {
     ExitProcess(startup.dwFlags & STARTF_USESHOWWINDOW ? 100 + startup.wShowWindow : 99);
 }
 
+// Holds the mutex named by ZEN_SLOW_MUTEX, if any, for as long as it runs.
 TEST(Child, DISABLED_Slow) {
     if (!ChildMode("Slow")) return;
+    if (const char* mutex = std::getenv("ZEN_SLOW_MUTEX"))
+        WaitForSingleObject(OpenMutexA(SYNCHRONIZE, FALSE, mutex), INFINITE);
     Sleep(1500);
     ExitProcess(7);
 }
@@ -248,14 +252,14 @@ TEST(RunProgram, ReportsAProgramThatCannotStart) {
     EXPECT_FALSE(RunProgram("x", true, kShowHidden, "C:\\no\\such\\program.exe").started);
 }
 
-TEST(RunProgram, GivesUpWaitingAfterTheLimit) {
-    SetEnvironmentVariableA("ZEN_CHILD", "Slow");
-    const std::string command =
-        "\"" + SelfPath() + "\" --gtest_also_run_disabled_tests --gtest_filter=Child.DISABLED_Slow";
-    const ProgramRun run = RunProgram(command.c_str(), true, kShowHidden, nullptr, 200);
-    SetEnvironmentVariableA("ZEN_CHILD", nullptr);
-    EXPECT_TRUE(run.started);
-    EXPECT_FALSE(run.ended);
+TEST(RunProgram, EndsAProgramStillRunningAtTheLimitBeforeItReturns) {
+    const std::string name = "ZentriloSlow" + std::to_string(GetCurrentProcessId());
+    skin::KernelHandle mutex(CreateMutexA(nullptr, FALSE, name.c_str()));
+    SetEnvironmentVariableA("ZEN_SLOW_MUTEX", name.c_str());
+    const ProgramRun run = StartChild("Slow", true, kShowHidden, 1000);
+    SetEnvironmentVariableA("ZEN_SLOW_MUTEX", nullptr);
+    EXPECT_TRUE(run.started && !run.ended && run.stopped);
+    EXPECT_EQ(WaitForSingleObject(mutex.get(), 0), WAIT_ABANDONED) << "the child took it and is gone";
 }
 
 // Waits for the error box of a child, returns its text and presses OK.
