@@ -343,6 +343,16 @@ void SetObjectVisible(HWND box, int sprite, bool visible) {
     });
 }
 
+void RemoveObject(HWND box, int sprite) {
+    OnBoxThread(box, [&](HWND window, BoxState& state) {
+        Sprite* target = FindSprite(state, sprite);
+        if (!target) return;
+        if (target->visible) InvalidateSprite(window, *target);
+        state.sprites.erase(state.sprites.begin() + (target - state.sprites.data()));
+        UpdateClock(window, state);
+    });
+}
+
 void SetObjectPicture(HWND box, int sprite, images::Bytes bytes, std::optional<COLORREF> transparent) {
     OnBoxThread(box, [&](HWND window, BoxState& state) {
         Sprite* target = FindSprite(state, sprite);

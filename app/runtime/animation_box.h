@@ -27,6 +27,9 @@ int CreateObject(HWND box, const SpritePrototype& prototype, int x, int y, bool 
 
 void SetObjectVisible(HWND box, int sprite, bool visible = true);
 
+// Takes the sprite out of the box and frees its frames; its number is not given out again.
+void RemoveObject(HWND box, int sprite);
+
 // Decodes bytes (a GIF with all its frames and their delays, or any single picture GDI+ reads) into
 // the sprite's picture, showing its first frame. Pixels of the transparent colour let the background
 // through. Empty or unreadable bytes leave the sprite without a picture.

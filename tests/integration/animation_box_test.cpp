@@ -291,7 +291,7 @@ TEST_F(AnimationBoxTest, CallsFromAnotherThreadRunOnTheBoxThread) {
     EXPECT_EQ(BoxPixel(100, 5), kStripGrey);
 }
 
-TEST_F(AnimationBoxTest, DestroyingTheBoxReleasesEveryGdiAndGdipObject) {
+TEST_F(AnimationBoxTest, RemovingASpriteOrDestroyingTheBoxReleasesItsObjects) {
     DestroyWindow(box_);
     const long gdi = skin::LiveGdiObjects();
     const long gdip = skin::LiveGdipObjects();
@@ -306,6 +306,10 @@ TEST_F(AnimationBoxTest, DestroyingTheBoxReleasesEveryGdiAndGdipObject) {
     Pump(50);
     EXPECT_EQ(skin::LiveGdiObjects(), gdi);
     EXPECT_EQ(skin::LiveGdipObjects(), gdip + 8); // the pre-rendered frames of both sprites
+
+    app::RemoveObject(box_, second);
+    EXPECT_EQ(skin::LiveGdipObjects(), gdip + 4);
+    EXPECT_EQ(BoxPixel(45, 5), GetSysColor(COLOR_BTNFACE));
 
     DestroyWindow(box_);
     box_ = nullptr;
