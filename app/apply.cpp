@@ -3,6 +3,7 @@
 // thread keeps pumping messages, so the strip animates and the window can be dragged.
 #include "app/apply.h"
 
+#include "app/frame.h"
 #include "app/globals.h"
 #include "app/handlers.h"
 #include "app/options.h"
@@ -60,7 +61,7 @@ HWND StripBox() {
 
 // The overlay can be closed on its own with Esc, before Apply or while it runs; its units are needed.
 void EnsureOverlay() {
-    if (!IsCreated(kOverlayWindow)) LoadWindow(kOverlayWindow, UnitHandle(kMainWindow));
+    if (!IsCreated(kOverlayWindow)) LoadOverlay();
 }
 
 void StartStrip() {
@@ -93,8 +94,9 @@ void ShowFinished() {
     WriteUnitProperty(kOverlayWindow, units::kStripBox, kPropVisible, 0);
     RedrawNow(kOverlayWindow);
     g_app.mainSkin.Refresh();
-    WriteUnitProperty(kOverlayWindow, units::kWarning, kPropVisible, 1);
+    // The text first: the label's placeholder never shows.
     WriteUnitProperty(kOverlayWindow, units::kWarning, kPropText, kWarningText);
+    WriteUnitProperty(kOverlayWindow, units::kWarning, kPropVisible, 1);
 }
 
 // A registry value could not be written: say which, and go back to choosing so the user can retry.

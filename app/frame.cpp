@@ -1,6 +1,9 @@
 // The handlers that keep the two top-level windows together.
+#include "app/frame.h"
+
 #include "app/globals.h"
 #include "app/handlers.h"
+#include "app/runtime/owned_windows.h"
 #include "app/runtime/unit_properties.h"
 #include "app/runtime/windows.h"
 
@@ -16,6 +19,13 @@ void KeyOverlay() {
     HWND overlay = UnitHandle(kOverlayWindow);
     SetWindowLongPtrA(overlay, GWL_EXSTYLE, GetWindowLongPtrA(overlay, GWL_EXSTYLE) | WS_EX_LAYERED);
     SetLayeredWindowAttributes(overlay, static_cast<COLORREF>(colour), kOverlayAlpha, LWA_COLORKEY);
+}
+
+void LoadOverlay() {
+    HWND main = UnitHandle(kMainWindow);
+    LoadWindow(kOverlayWindow, main);
+    WriteUnitProperty(kOverlayWindow, units::kWarning, kPropVisible, 0);
+    RaiseOwnedWindows(main);
 }
 
 void FollowMainWindow() {

@@ -1,4 +1,5 @@
 // SetUpMainWindow: loads the overlay, makes MainWindow a skinned layered window and binds the artwork.
+#include "app/frame.h"
 #include "app/globals.h"
 #include "app/handlers.h"
 #include "app/options.h"
@@ -19,9 +20,8 @@ void SetUpMainWindow() {
     using images::ArtBytes;
     using images::DecodeImage;
     HWND main = UnitHandle(kMainWindow);
-    LoadWindow(kOverlayWindow, main);
+    LoadOverlay();
     WriteUnitProperty(kMainWindow, units::kTimer, kPropInterval, kIdleTickInterval);
-    WriteUnitProperty(kOverlayWindow, units::kWarning, kPropVisible, 0);
     g_app.mainSkin.Attach(main);
     g_app.mainSkin.SetBackImageData(ArtBytes(Art::TitleBackground));
     // A re-run after a restore replaces every image the buttons show; the old ones go after the refresh.

@@ -157,8 +157,14 @@ void RegisterWindowClass() {
 
 HWND CreateTopLevel(LoadedWindow& w, HWND owner) {
     const WindowDefinition& def = *w.def;
-    const int left = (GetSystemMetrics(SM_CXSCREEN) - def.width) / 2;
-    const int top = (GetSystemMetrics(SM_CYSCREEN) - def.height) / 2;
+    int left = (GetSystemMetrics(SM_CXSCREEN) - def.width) / 2;
+    int top = (GetSystemMetrics(SM_CYSCREEN) - def.height) / 2;
+    // An owned window is loaded again long after its owner may have been dragged away from the centre.
+    if (owner) {
+        const RECT ownerRect = UnitRect(owner);
+        left = ownerRect.left;
+        top = ownerRect.top;
+    }
     // An unowned window gets a taskbar button of its own, an owned one never does.
     const DWORD exStyle = def.taskbarButton || owner ? 0 : WS_EX_TOOLWINDOW;
     // The record must know its handle before the first message that needs it arrives.

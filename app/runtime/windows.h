@@ -8,7 +8,8 @@ namespace app {
 inline constexpr UINT kWindowCloseRequest = 0x8065;
 
 // Creates the window and its units and fires created, moved and resized; a window that is already
-// loaded is only restored or activated. Returns whether the window exists afterwards.
+// loaded is only restored or activated. An unowned window starts centred on the screen, an owned one on
+// its owner's top-left corner. Returns whether the window exists afterwards.
 bool LoadWindow(const WindowDefinition& window, HWND owner = nullptr);
 bool IsCreated(const WindowDefinition& window, const char* unit = nullptr);
 // The handle of a loaded window or unit; ends the program through FatalError when it is not there.

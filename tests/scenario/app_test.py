@@ -249,13 +249,22 @@ class Restore(unittest.TestCase):
             self.assertTrue(finished(z))
             self.assertTrue(z.unit_at(488, 448)["enabled"])
 
-    def test_apply_after_the_overlay_was_closed_loads_it_again(self):
+    def test_apply_after_the_overlay_was_closed_and_the_window_dragged(self):
         with zen.running(zen.PROBE, runner="slow:1500") as z:
             z.close_overlay()
+            x, y = z.at(*EMPTY_SPOT)
+            zen.drag(x, y, x - 200, y - 80)
+            moved = (z.origin[0] - 200, z.origin[1] - 80)
+            zen.wait_for(lambda: z.refresh_origin() == moved, 3, what="the window to move")
+            without_strip = strip_row(z)
             z.click(*APPLY)
-            zen.wait_for(lambda: strip_row(z) != [z.pixel(x, STRIP_ROW - 6) for x in range(0, 800, 4)], 5,
-                         what="the strip")
+            screen = zen.wait_for(lambda: (s := zen.Screen()) and strip_row(z, s) != without_strip and s, 5,
+                                  what="the strip on the dragged window")
+            screen.save("applying-dragged.png")
+            self.assertEqual(count(z, WARNING_TEXT, white, screen), 0, "no placeholder text")
+            self.assertGreater(count(z, VERSION_TEXT, silver, screen), 5, "the version text")
             wait_finished(z)
+            zen.Screen().save("finished-dragged.png")
             self.assertEqual(zen.geometry(z.overlay()), zen.geometry(z.main))
 
     def test_closing_the_overlay_while_apply_runs_still_ends_in_the_finished_state(self):
