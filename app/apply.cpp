@@ -25,6 +25,7 @@ constexpr int kEndlessLoop = 0;
 constexpr int kDoneLogOffTop = 448;
 constexpr char kWarningText[] = "注销前请保存所有已打开的文件，并关闭所有程序";
 constexpr char kFailureCaption[] = "应用失败";
+constexpr char kRetryAdvice[] = "\r\n\r\n请再次点击“应用”重试。";
 
 ProgramRun RunAndWait(const char* application, const char* commandLine, int showMode) {
     return RunProgram(commandLine, true, showMode, application, kRegistryCommandLimit);
@@ -99,15 +100,32 @@ void ShowFinished() {
     WriteUnitProperty(kOverlayWindow, units::kWarning, kPropVisible, 1);
 }
 
-// A registry value could not be written: say which, and go back to choosing so the user can retry.
-void ShowFailure(const char* value) {
+// What went wrong with one reg.exe run, as the user is told it.
+std::string Reason(const ProgramRun& run) {
+    if (!run.started) return "无法启动 reg.exe";
+    if (run.ended) return "reg.exe 出错退出（退出代码 " + std::to_string(run.exitCode) + "）";
+    const std::string late = "reg.exe 在 " + std::to_string(kRegistryCommandLimit / 1000) + " 秒内没有完成";
+    return late + (run.stopped ? "，已被结束" : "，也无法结束它，它可能仍在运行");
+}
+
+// Which value failed and why, what the registry now holds, and what to do.
+std::string FailureText(const char* value, const ProgramRun& run, int writtenLogPixels) {
+    std::string text = std::string("无法写入注册表值 ") + value + "：" + Reason(run) + "。\r\n";
+    if (writtenLogPixels)
+        text += "LogPixels 已写入 " + std::to_string(writtenLogPixels) + "，但 " + value +
+                " 没有写入，显示缩放只更改了一部分。";
+    else
+        text += "显示缩放没有更改。";
+    return text + kRetryAdvice;
+}
+
+// A registry value could not be written: say what happened, and go back to choosing so the user can retry.
+void ShowFailure(const std::string& text) {
     if (IsCreated(kOverlayWindow)) {
         SetObjectVisible(StripBox(), g_app.stripObject, false);
         WriteUnitProperty(kOverlayWindow, units::kStripBox, kPropVisible, 0);
     }
     WriteUnitProperty(kMainWindow, units::kTimer, kPropInterval, kIdleTickInterval);
-    const std::string text =
-        std::string("无法写入注册表值 ") + value + "，显示缩放没有更改。\r\n\r\n请再次点击“应用”重试。";
     MessageBoxA(UnitHandle(kMainWindow), text.c_str(), kFailureCaption, MB_ICONERROR | MB_OK);
     g_app.applyStarted = false;
     WriteUnitProperty(kMainWindow, units::kApply, kPropDisabled, 0);
@@ -132,14 +150,17 @@ DWORD WINAPI ApplySequence(void*) {
         return 0;
     if (!OnUi(StartStrip)) return 0;
     const std::string regExe = SystemRegExe();
-    if (const int logPixels = SelectedLogPixels()) {
-        if (!Succeeded(g_runner(regExe.c_str(), LogPixelsCommand(logPixels).c_str(), kShowHidden))) {
-            OnUi([] { ShowFailure("LogPixels"); });
+    const int logPixels = SelectedLogPixels();
+    if (logPixels) {
+        const ProgramRun run = g_runner(regExe.c_str(), LogPixelsCommand(logPixels).c_str(), kShowHidden);
+        if (!Succeeded(run)) {
+            OnUi([&] { ShowFailure(FailureText("LogPixels", run, 0)); });
             return 0;
         }
     }
-    if (!Succeeded(g_runner(regExe.c_str(), kWin8DpiScalingCommand, kShowHidden))) {
-        OnUi([] { ShowFailure("Win8DpiScaling"); });
+    const ProgramRun run = g_runner(regExe.c_str(), kWin8DpiScalingCommand, kShowHidden);
+    if (!Succeeded(run)) {
+        OnUi([&] { ShowFailure(FailureText("Win8DpiScaling", run, logPixels)); });
         return 0;
     }
     Delay(kSettleDelay);

@@ -1,4 +1,10 @@
-// Stands in for the system's reg.exe in a throwaway prefix: every run fails.
+// Stands in for the system's reg.exe in a throwaway prefix: every run fails. It ends with 1, or, with
+// ZEN_REG_HANG set in its environment, hangs until it is ended from outside.
+#include <windows.h>
+
+#include <cstdlib>
+
 int main() {
+    if (std::getenv("ZEN_REG_HANG")) Sleep(INFINITE);
     return 1;
 }

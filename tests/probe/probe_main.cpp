@@ -3,6 +3,7 @@
 //   ZEN_PROBE_LOG      file the calls are appended to
 //   ZEN_PROBE_RUNNER   real (default) | fail-start | fail-start-once (only the first run) | exit:N
 //                      (pretend the run ended with N) | slow:MS (wait MS, then run for real)
+//   ZEN_PROBE_LIMIT    the longest a real run may take, in ms, instead of the program's own limit
 // The log-off call is always replaced: it is logged and never reaches the system. A message-only
 // window answers the questions of probe_queries.h: frames pushed so far and live GDI and GDI+ objects.
 // Once the first frame is on screen, the log gets "first-frame ms=N": N milliseconds from the creation of
@@ -44,6 +45,11 @@ std::string RunnerMode() {
     return mode ? mode : "real";
 }
 
+DWORD WaitLimit() {
+    const char* limit = std::getenv("ZEN_PROBE_LIMIT");
+    return limit ? static_cast<DWORD>(std::atoi(limit)) : app::kRegistryCommandLimit;
+}
+
 app::ProgramRun ProbeRunner(const char* application, const char* commandLine, int showMode) {
     Log(std::string("run-start show=") + std::to_string(showMode) + " app=" + application +
         " cmd=" + commandLine);
@@ -56,10 +62,10 @@ app::ProgramRun ProbeRunner(const char* application, const char* commandLine, in
         run = {true, true, static_cast<DWORD>(std::atoi(mode.c_str() + 5))};
     } else {
         if (mode.rfind("slow:", 0) == 0) Sleep(static_cast<DWORD>(std::atoi(mode.c_str() + 5)));
-        run = app::RunProgram(commandLine, true, showMode, application, app::kRegistryCommandLimit);
+        run = app::RunProgram(commandLine, true, showMode, application, WaitLimit());
     }
     Log("run-end started=" + std::to_string(run.started) + " ended=" + std::to_string(run.ended) +
-        " exit=" + std::to_string(run.exitCode));
+        " exit=" + std::to_string(run.exitCode) + " stopped=" + std::to_string(run.stopped));
     return run;
 }
 

@@ -206,20 +206,24 @@ class Failure(unittest.TestCase):
             z.click(*APPLY)
             wait_finished(z)
 
-    def test_a_reg_exe_that_fails_is_reported(self):
+    def test_a_reg_exe_that_fails_or_hangs_is_reported_once_it_is_gone(self):
         with zen.throwaway_prefix() as env:
             system32 = os.path.join(env["WINEPREFIX"], "drive_c", "windows", "system32")
             shutil.copy(zen.FAILING_REG, os.path.join(system32, "reg.exe"))
-            env["WINEDLLOVERRIDES"] = env.get("WINEDLLOVERRIDES", "") + ";reg.exe=n"
-            with zen.running(zen.PROBE, env=env) as z:
-                z.click(*APPLY)
-                text = zen.wait_for(z.error_box, 10, what="the error message")
-                self.assertIn("LogPixels", text)
-                self.assertIn("run-end started=1 ended=1 exit=1", z.log())
-                z.error_box(answer=True)
-                zen.wait_for(lambda: z.unit_at(488, 448)["enabled"], 5, what="Apply enabled again")
-                self.assertFalse(finished(z))
-                self.assertIsNone(zen.reg_query("LogPixels", env))
+            zen.reg_delete("LogPixels", env)
+            stand_in = dict(env, WINEDLLOVERRIDES=env.get("WINEDLLOVERRIDES", "") + ";reg.exe=n",
+                            ZEN_PROBE_LIMIT="1500")
+            hang = {"ZEN_REG_HANG": "1"}
+            for extra, reason in (({}, "reg.exe 出错退出（退出代码 1）"), (hang, "reg.exe 在 30 秒内没有完成，已被结束")):
+                with self.subTest(reason), zen.running(zen.PROBE, env=dict(stand_in, **extra)) as z:
+                    z.click(*APPLY)
+                    text = zen.wait_for(z.error_box, 10, what="the error message")
+                    self.assertEqual(zen.wine_processes("reg.exe", env), [], "no reg.exe left running")
+                    self.assertIn("LogPixels：" + reason, text)
+                    z.error_box(answer=True)
+                    zen.wait_for(lambda: z.unit_at(488, 448)["enabled"], 5, what="Apply enabled again")
+                    self.assertFalse(finished(z))
+                    self.assertIsNone(zen.reg_query("LogPixels", env))
 
 
 class Restore(unittest.TestCase):

@@ -334,6 +334,17 @@ def cpu_ticks(pid):
     return int(fields[11]) + int(fields[12])  # utime and stime, the 14th and 15th fields
 
 
+def wine_processes(name, env=None):
+    """Pids of the live processes of the prefix running the program name (Wine names them after it)."""
+    prefix = f"WINEPREFIX={(env or os.environ)['WINEPREFIX']}".encode()
+    pids = []
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        with contextlib.suppress(OSError), open(f"/proc/{pid}/stat") as stat, open(f"/proc/{pid}/environ", "rb") as e:
+            if re.match(rf"\d+ \({re.escape(name)}\) [^Z]", stat.read()) and prefix in e.read().split(b"\0"):
+                pids.append(int(pid))
+    return pids
+
+
 def wineserver_pid(env=None):
     """The wineserver of the prefix: it works in a folder named after the prefix's device and inode."""
     prefix = os.stat((env or os.environ)["WINEPREFIX"])
