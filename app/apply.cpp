@@ -26,6 +26,7 @@ constexpr int kDoneLogOffTop = 448;
 constexpr char kWarningText[] = "注销前请保存所有已打开的文件，并关闭所有程序";
 constexpr char kFailureCaption[] = "应用失败";
 constexpr char kRetryAdvice[] = "\r\n\r\n请再次点击“应用”重试。";
+constexpr char kNoWorkerText[] = "无法开始应用：系统无法启动新的线程。\r\n显示缩放没有更改。";
 
 ProgramRun RunAndWait(const char* application, const char* commandLine, int showMode) {
     return RunProgram(commandLine, true, showMode, application, kRegistryCommandLimit);
@@ -81,6 +82,16 @@ void StartStrip() {
     PlayObjectAnimation(StripBox(), g_app.stripObject, kEndlessLoop);
 }
 
+// Each Apply shows a sprite of its own; the one of an attempt that ended goes with its frames. A strip
+// whose overlay was closed meanwhile went with the overlay.
+void StopStrip() {
+    if (IsCreated(kOverlayWindow)) {
+        RemoveObject(StripBox(), g_app.stripObject);
+        WriteUnitProperty(kOverlayWindow, units::kStripBox, kPropVisible, 0);
+    }
+    g_app.stripObject = 0;
+}
+
 void ShowFinished() {
     using images::Art;
     g_app.mainSkin.SetBackImageData(images::ArtBytes(Art::DoneBackground));
@@ -92,7 +103,7 @@ void ShowFinished() {
                                images::DecodeImage(images::ArtBytes(Art::LogOffHover)),
                                images::DecodeImage(images::ArtBytes(Art::LogOffPressed)));
     EnsureOverlay();
-    WriteUnitProperty(kOverlayWindow, units::kStripBox, kPropVisible, 0);
+    StopStrip();
     RedrawNow(kOverlayWindow);
     g_app.mainSkin.Refresh();
     // The text first: the label's placeholder never shows.
@@ -119,12 +130,10 @@ std::string FailureText(const char* value, const ProgramRun& run, int writtenLog
     return text + kRetryAdvice;
 }
 
-// A registry value could not be written: say what happened, and go back to choosing so the user can retry.
+// Apply ended without writing everything: say what happened, and go back to choosing so the user can
+// retry from a clean start.
 void ShowFailure(const std::string& text) {
-    if (IsCreated(kOverlayWindow)) {
-        SetObjectVisible(StripBox(), g_app.stripObject, false);
-        WriteUnitProperty(kOverlayWindow, units::kStripBox, kPropVisible, 0);
-    }
+    StopStrip();
     WriteUnitProperty(kMainWindow, units::kTimer, kPropInterval, kIdleTickInterval);
     MessageBoxA(UnitHandle(kMainWindow), text.c_str(), kFailureCaption, MB_ICONERROR | MB_OK);
     g_app.applyStarted = false;
@@ -171,7 +180,12 @@ DWORD WINAPI ApplySequence(void*) {
 void OnApplyClicked() {
     WriteUnitProperty(kMainWindow, units::kApply, kPropDisabled, 1);
     g_app.applyStarted = true;
-    StartThread(ApplySequence, nullptr, &g_app.applyThread);
+    HANDLE worker = nullptr;
+    if (!StartThread(ApplySequence, nullptr, &worker)) {
+        ShowFailure(std::string(kNoWorkerText) + kRetryAdvice);
+        return;
+    }
+    g_app.applyThread = skin::KernelHandle(worker); // the handle of an earlier, failed attempt closes here
 }
 
 void OnTimerTick() {

@@ -1,6 +1,7 @@
 // The application's global state. It lives for the whole process; nothing is persisted.
 #pragma once
 #include "skin/button.h"
+#include "skin/owners.h"
 #include "skin/picture.h"
 #include "skin/window.h"
 
@@ -28,9 +29,9 @@ struct AppGlobals {
 
     GUID timeDimension{}; // GDI+ FrameDimensionTime, for selecting frame 0 of decoded images
     ULONG_PTR gdiplusToken = 0;
-    int wasMinimized = 0; // MainWindow was minimised at its last moved event
-    HANDLE applyThread = nullptr;
-    int stripObject = 0; // sprite number of the progress strip
+    int wasMinimized = 0;           // MainWindow was minimised at its last moved event
+    skin::KernelHandle applyThread; // the worker of the latest Apply
+    int stripObject = 0;            // sprite number of the progress strip
 
     // From the Apply click until a failed Apply returns to choosing; a restore from minimised re-runs
     // the set-up only while this is false.
