@@ -19,7 +19,9 @@ void SetUpMainWindow() {
     using images::ArtBytes;
     using images::DecodeImage;
     HWND main = UnitHandle(kMainWindow);
-    LoadWindow(kOverlayWindow, main);
+    // On a re-run after a restore the overlay is usually there already; loading it again would activate
+    // it and take the keys from MainWindow.
+    if (!IsCreated(kOverlayWindow)) LoadWindow(kOverlayWindow, main);
     WriteUnitProperty(kMainWindow, units::kTimer, kPropInterval, kIdleTickInterval);
     WriteUnitProperty(kOverlayWindow, units::kWarning, kPropVisible, 0);
     g_app.mainSkin.Attach(main);

@@ -192,7 +192,9 @@ bool LoadWindow(const WindowDefinition& def, HWND owner) {
     }
     CreateUnits(w);
     // Shown before its events, so that windows its created handler loads (owned by it) stack above it.
-    ShowWindow(w.hwnd, SW_SHOW);
+    // An owned window does not take the activation from its owner: the keys stay with the window the
+    // user works in until the owned one is clicked.
+    ShowWindow(w.hwnd, owner ? SW_SHOWNA : SW_SHOW);
     w.loading = false;
     HWND hwnd = w.hwnd;
     Fire(def.created);
