@@ -21,18 +21,18 @@ constexpr LabelSettings kSpareLabel{
 
 // name, kind, left, top, width, height, visible, disabled, tab stop, caption, label, clicked, tick
 constexpr UnitDefinition kMainUnits[] = {
-    {units::kOption150, UnitKind::PushButton, 83, 462, 160, 32, true, false, true, "按钮", nullptr,
+    {units::kOption150, UnitKind::PushButton, 83, 462, 160, 32, true, false, true, "较大-150%", nullptr,
      OnOption150},
-    {units::kOption125, UnitKind::PushButton, 83, 422, 160, 32, true, false, true, "按钮", nullptr,
+    {units::kOption125, UnitKind::PushButton, 83, 422, 160, 32, true, false, true, "中等-125%", nullptr,
      OnOption125},
-    {units::kOption100, UnitKind::PushButton, 83, 380, 160, 32, true, false, true, "按钮", nullptr,
-     OnOption100},
-    {units::kLogOff, UnitKind::PushButton, 488, 373, 160, 52, true, false, true, "按钮", nullptr, OnLogOff},
+    {units::kOption100, UnitKind::PushButton, 83, 380, 160, 32, true, false, true, "正常-100% (默认)",
+     nullptr, OnOption100},
+    {units::kLogOff, UnitKind::PushButton, 488, 373, 160, 52, true, false, true, "注销", nullptr, OnLogOff},
     {units::kTimer, UnitKind::TimerUnit, 312, 16, 26, 26, false, false, false, nullptr, nullptr, nullptr,
      OnTimerTick},
     {units::kClose, UnitKind::PushButton, 757, 18, 18, 18, true, false, true, "关闭", nullptr,
      OnCloseClicked},
-    {units::kApply, UnitKind::PushButton, 488, 448, 160, 52, true, false, true, "按钮", nullptr,
+    {units::kApply, UnitKind::PushButton, 488, 448, 160, 52, true, false, true, "应用", nullptr,
      OnApplyClicked},
 };
 

@@ -36,7 +36,7 @@ struct UnitDefinition {
     UnitKind kind;
     int left, top, width, height;
     bool visible, disabled, tabStop;
-    const char* caption = nullptr;        // push buttons
+    const char* caption = nullptr;        // push buttons: what screen readers say; the skin never draws it
     const LabelSettings* label = nullptr; // transparent labels
     Handler clicked = nullptr;            // push buttons
     Handler tick = nullptr;               // timers

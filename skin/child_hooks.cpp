@@ -1,5 +1,6 @@
 #include "skin/child_hooks.h"
 
+#include "skin/accessible.h"
 #include "skin/caret.h"
 #include "skin/props.h"
 #include "skin/window.h"
@@ -78,6 +79,9 @@ LRESULT CALLBACK ButtonChildProc(HWND child, UINT message, WPARAM wParam, LPARAM
         SetStateAndRecompose(child, GetDrawStateProp(child) == kStatePressed ? kStateHover : kStateNormal);
         break;
     case WM_ENABLE: SetStateAndRecompose(child, wParam ? kStateNormal : kStateDisabled); break;
+    case WM_GETOBJECT:
+        if (LRESULT object = AnswerObjectRequest(child, wParam, lParam)) return object;
+        break;
     default: break;
     }
     return CallReplaced(child, message, wParam, lParam);
