@@ -36,6 +36,12 @@ constexpr UnitDefinition kMainUnits[] = {
      OnApplyClicked},
 };
 
+// Tab follows the reading order of the face, which the stacking order above does not: the options top
+// to bottom, Apply (or Log off in its place), then the close button.
+constexpr const char* kMainTabOrder[] = {units::kOption100, units::kOption125, units::kOption150,
+                                         units::kApply,     units::kLogOff,    units::kClose};
+constexpr const char* kScaleOptions[] = {units::kOption100, units::kOption125, units::kOption150};
+
 constexpr UnitDefinition kOverlayUnits[] = {
     {units::kWarning, UnitKind::TransparentLabel, 368, 400, 424, 40, true, false, false, nullptr,
      &kWarningLabel},
@@ -49,10 +55,11 @@ constexpr UnitDefinition kOverlayUnits[] = {
 
 } // namespace
 
-// name, title, width, height, taskbar button, drag anywhere, icon, created, moved, resized, units
+// name, title, width, height, taskbar button, drag anywhere, icon, created, moved, resized, units, tab
+// order, option group
 const WindowDefinition kMainWindow{"MainWindow", "Zentrilo",      kWindowWidth,    kWindowHeight,    true,
                                    true,         ZEN_ICON_WINDOW, SetUpMainWindow, FollowMainWindow, nullptr,
-                                   kMainUnits};
+                                   kMainUnits,   kMainTabOrder,   kScaleOptions};
 
 const WindowDefinition kOverlayWindow{"OverlayWindow", "",      kWindowWidth, kWindowHeight, false, false, 0,
                                       KeyOverlay,      nullptr, nullptr,      kOverlayUnits};

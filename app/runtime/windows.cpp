@@ -2,6 +2,7 @@
 
 #include "app/runtime/animation_box.h"
 #include "app/runtime/fatal_error.h"
+#include "app/runtime/keyboard.h"
 #include "app/runtime/label.h"
 #include "app/runtime/loaded_window.h"
 #include "app/runtime/message_loop.h"
@@ -136,6 +137,9 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     case WM_ERASEBKGND:
         if (EraseBackground(*w, reinterpret_cast<HDC>(wParam))) return 1;
         break;
+    case WM_CHANGEUISTATE:
+    case WM_UPDATEUISTATE: ChangeUiState(*w, wParam); return 0;
+    case WM_QUERYUISTATE: return w->uiState;
     case kWindowCloseRequest: DestroyWindow(hwnd); return 0;
     case WM_NCDESTROY: OnDestroyed(*w); return 0;
     }
@@ -181,6 +185,8 @@ bool LoadWindow(const WindowDefinition& def, HWND owner) {
     }
     w.loading = true;
     w.background.reset();
+    w.focusWaiting = false;
+    w.uiState = kCuesHiddenUiState;
     if (!CreateTopLevel(w, owner)) {
         w.loading = false;
         return false;
