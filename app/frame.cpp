@@ -23,7 +23,9 @@ void KeyOverlay() {
 
 void LoadOverlay() {
     HWND main = UnitHandle(kMainWindow);
-    LoadWindow(kOverlayWindow, main);
+    // On a re-run of the set-up after a restore the overlay is usually there already; loading it again
+    // would activate it and take the keys from MainWindow.
+    if (!IsCreated(kOverlayWindow)) LoadWindow(kOverlayWindow, main);
     WriteUnitProperty(kOverlayWindow, units::kWarning, kPropVisible, 0);
     RaiseOwnedWindows(main);
 }

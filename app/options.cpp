@@ -22,12 +22,13 @@ constexpr Option kOptions[] = {
     {units::kOption150, &AppGlobals::largeSelected, 144},
 };
 
-// The shared optionMark is bound to each button in turn only to store that button's mark; each mark is
-// decoded afresh from the embedded bytes.
+// The shared optionMark is bound to each button in turn only to store that button's mark, and what
+// accessibility clients are told of it; each mark is decoded afresh from the embedded bytes.
 void MarkButton(const Option& option, bool selected) {
     g_app.optionMark.Attach(UnitHandle(kMainWindow, option.unit), nullptr);
     g_app.optionMark.SetImages(images::DecodeImage(
         images::ArtBytes(selected ? images::Art::RadioOnImage : images::Art::RadioOffImage)));
+    g_app.optionMark.SetChecked(selected);
 }
 
 void Choose(int chosen) {

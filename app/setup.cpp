@@ -44,6 +44,12 @@ void SetUpMainWindow() {
     retired.Release();
     WriteUnitProperty(kMainWindow, units::kLogOff, kPropDisabled, 1);
     RaiseOwnedWindows(main); // becoming layered gave MainWindow a new surface
+    // The window system's keyboard focus is not on that new surface yet (Wine without a window manager
+    // leaves it nowhere): setting the focus again hands it over, so the keys reach MainWindow at once.
+    if (GetFocus() == main) {
+        SetFocus(nullptr);
+        SetFocus(main);
+    }
 }
 
 } // namespace app

@@ -21,20 +21,26 @@ constexpr LabelSettings kSpareLabel{
 
 // name, kind, left, top, width, height, visible, disabled, tab stop, caption, label, clicked, tick
 constexpr UnitDefinition kMainUnits[] = {
-    {units::kOption150, UnitKind::PushButton, 83, 462, 160, 32, true, false, true, "按钮", nullptr,
+    {units::kOption150, UnitKind::PushButton, 83, 462, 160, 32, true, false, true, "较大-150%", nullptr,
      OnOption150},
-    {units::kOption125, UnitKind::PushButton, 83, 422, 160, 32, true, false, true, "按钮", nullptr,
+    {units::kOption125, UnitKind::PushButton, 83, 422, 160, 32, true, false, true, "中等-125%", nullptr,
      OnOption125},
-    {units::kOption100, UnitKind::PushButton, 83, 380, 160, 32, true, false, true, "按钮", nullptr,
-     OnOption100},
-    {units::kLogOff, UnitKind::PushButton, 488, 373, 160, 52, true, false, true, "按钮", nullptr, OnLogOff},
+    {units::kOption100, UnitKind::PushButton, 83, 380, 160, 32, true, false, true, "正常-100% (默认)",
+     nullptr, OnOption100},
+    {units::kLogOff, UnitKind::PushButton, 488, 373, 160, 52, true, false, true, "注销", nullptr, OnLogOff},
     {units::kTimer, UnitKind::TimerUnit, 312, 16, 26, 26, false, false, false, nullptr, nullptr, nullptr,
      OnTimerTick},
     {units::kClose, UnitKind::PushButton, 757, 18, 18, 18, true, false, true, "关闭", nullptr,
      OnCloseClicked},
-    {units::kApply, UnitKind::PushButton, 488, 448, 160, 52, true, false, true, "按钮", nullptr,
+    {units::kApply, UnitKind::PushButton, 488, 448, 160, 52, true, false, true, "应用", nullptr,
      OnApplyClicked},
 };
+
+// Tab follows the reading order of the face, which the stacking order above does not: the options top
+// to bottom, Apply (or Log off in its place), then the close button.
+constexpr const char* kMainTabOrder[] = {units::kOption100, units::kOption125, units::kOption150,
+                                         units::kApply,     units::kLogOff,    units::kClose};
+constexpr const char* kScaleOptions[] = {units::kOption100, units::kOption125, units::kOption150};
 
 constexpr UnitDefinition kOverlayUnits[] = {
     {units::kWarning, UnitKind::TransparentLabel, 368, 400, 424, 40, true, false, false, nullptr,
@@ -49,10 +55,11 @@ constexpr UnitDefinition kOverlayUnits[] = {
 
 } // namespace
 
-// name, title, width, height, taskbar button, drag anywhere, icon, created, moved, resized, units
+// name, title, width, height, taskbar button, drag anywhere, icon, created, moved, resized, units, tab
+// order, option group
 const WindowDefinition kMainWindow{"MainWindow", "Zentrilo",      kWindowWidth,    kWindowHeight,    true,
                                    true,         ZEN_ICON_WINDOW, SetUpMainWindow, FollowMainWindow, nullptr,
-                                   kMainUnits};
+                                   kMainUnits,   kMainTabOrder,   kScaleOptions};
 
 const WindowDefinition kOverlayWindow{"OverlayWindow", "",      kWindowWidth, kWindowHeight, false, false, 0,
                                       KeyOverlay,      nullptr, nullptr,      kOverlayUnits};

@@ -36,7 +36,7 @@ struct UnitDefinition {
     UnitKind kind;
     int left, top, width, height;
     bool visible, disabled, tabStop;
-    const char* caption = nullptr;        // push buttons
+    const char* caption = nullptr;        // push buttons: what screen readers say; the skin never draws it
     const LabelSettings* label = nullptr; // transparent labels
     Handler clicked = nullptr;            // push buttons
     Handler tick = nullptr;               // timers
@@ -51,6 +51,10 @@ struct WindowDefinition {
     int iconId; // 0: no icon
     Handler created, moved, resized;
     std::span<const UnitDefinition> units;
+    // The units Tab visits, in order; empty: the tab-stop units in definition order.
+    std::span<const char* const> tabOrder = {};
+    // Units that act as one group of options: the arrow keys move among them and click the one they reach.
+    std::span<const char* const> optionGroup = {};
 };
 
 extern const WindowDefinition kMainWindow;

@@ -1,5 +1,6 @@
 #include "skin/button.h"
 
+#include "skin/accessible.h"
 #include "skin/props.h"
 #include "skin/state_drawing.h"
 
@@ -125,6 +126,13 @@ void SkinButton::SetBackType(int backType) const {
     SetProperty(kPropBackType, backType);
 }
 
+void SkinButton::SetChecked(bool checked) const {
+    const bool changed = GetProperty(kPropChecked) != (checked ? 1 : 0) || !GetProperty(kPropOption);
+    SetProperty(kPropOption, 1);
+    SetProperty(kPropChecked, checked ? 1 : 0);
+    if (changed) NotifyWinEvent(EVENT_OBJECT_STATECHANGE, window_, OBJID_CLIENT, CHILDID_SELF);
+}
+
 LRESULT CALLBACK ButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_PAINT: PaintButton(button); return 0;
@@ -141,6 +149,9 @@ LRESULT CALLBACK ButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lPa
     case WM_LBUTTONDOWN: return ForwardThenDraw(button, message, wParam, lParam, kStatePressed);
     case WM_LBUTTONUP: return OnLeftButtonUp(button, wParam, lParam);
     case WM_NCDESTROY: return OnDestroy(button, wParam, lParam);
+    case WM_GETOBJECT:
+        if (LRESULT object = AnswerObjectRequest(button, wParam, lParam)) return object;
+        return CallOldProc(button, message, wParam, lParam);
     default: return CallOldProc(button, message, wParam, lParam);
     }
 }

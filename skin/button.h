@@ -27,6 +27,9 @@ class SkinButton : public SkinControl {
                        std::optional<images::Bytes> pressed = std::nullopt,
                        std::optional<images::Bytes> disabled = std::nullopt) const;
     void SetBackType(int backType) const;
+    // Makes the button one option of a group, the selected one when checked: accessibility clients then
+    // see a radio button and its state. The face is the program's to change.
+    void SetChecked(bool checked) const;
 };
 
 LRESULT CALLBACK ButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,5 +1,6 @@
 #include "skin/child_hooks.h"
 
+#include "skin/accessible.h"
 #include "skin/caret.h"
 #include "skin/props.h"
 #include "skin/window.h"
@@ -23,6 +24,19 @@ void SetStateAndRecompose(HWND child, int state) {
     RecomposeParent(child);
 }
 
+// Records on the child's window whether it shows focus cues, as its top-level window answers once it has
+// told its children of a change (cues are hidden until the keyboard is used; a window that never says
+// otherwise keeps them hidden). Kept as a property so that every input of the frame changes through the
+// property store. Returns whether it changed.
+bool SyncFocusCues(HWND child) {
+    const LRESULT uiState = SendMessageA(GetAncestor(child, GA_ROOT), WM_QUERYUISTATE, 0, 0);
+    const int shown = uiState & UISF_HIDEFOCUS ? 0 : 1;
+    HWND window = GetParent(child);
+    if (GetProp(window, kPropFocusCues) == shown) return false;
+    SetProp(window, kPropFocusCues, shown);
+    return true;
+}
+
 void HookChild(HWND child, WNDPROC proc) {
     const LONG_PTR replaced = SetWindowLongPtrA(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc));
     SetProp(child, kPropChildWndProc, replaced);
@@ -40,9 +54,11 @@ void HookChildren(HWND window) {
             RemovePropA(child, kPropWndProc);
         }
         if (GetProp(child, kPropChildWndProc)) continue;
-        if (kind == kKindButton)
+        if (kind == kKindButton) {
+            // It may have taken the focus before it was skinned.
+            SetProp(child, kPropIsFocus, GetFocus() == child ? 1 : 0);
             HookChild(child, ButtonChildProc);
-        else if (kind == kKindTextField)
+        } else if (kind == kKindTextField)
             HookChild(child, TextChildProc);
     }
 }
@@ -78,6 +94,20 @@ LRESULT CALLBACK ButtonChildProc(HWND child, UINT message, WPARAM wParam, LPARAM
         SetStateAndRecompose(child, GetDrawStateProp(child) == kStatePressed ? kStateHover : kStateNormal);
         break;
     case WM_ENABLE: SetStateAndRecompose(child, wParam ? kStateNormal : kStateDisabled); break;
+    // The focus cue is part of the frame: the focus and whether cues are shown recompose it.
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        SetProp(child, kPropIsFocus, message == WM_SETFOCUS ? 1 : 0);
+        RecomposeParent(child);
+        break;
+    case WM_UPDATEUISTATE: {
+        const LRESULT result = CallReplaced(child, message, wParam, lParam);
+        if (SyncFocusCues(child)) RecomposeParent(child);
+        return result;
+    }
+    case WM_GETOBJECT:
+        if (LRESULT object = AnswerObjectRequest(child, wParam, lParam)) return object;
+        break;
     default: break;
     }
     return CallReplaced(child, message, wParam, lParam);

@@ -17,6 +17,7 @@ constexpr LANGID kNeutralLanguage = 0;
 constexpr int kTextInset = 2;
 constexpr Gdiplus::REAL kBorderWidth = 1.0f;
 constexpr std::uint32_t kOpaque = 255;
+constexpr Gdiplus::ARGB kCueLight = 0xFFFFFFFF, kCueDark = 0xFF000000;
 // An image counts as larger than its child only beyond this margin.
 constexpr double kSizeTolerance = 1e-7;
 
@@ -104,6 +105,25 @@ void DrawFieldText(Gdiplus::GpGraphics* graphics, HWND child, int x, int y, int 
                        format.Handle(), brush);
 }
 
+// The focus cue of a button: two one-pixel rings along its edges, light outside and dark inside, so
+// that it reads on the dark band as on the buttons' own colours. Shown only while the button has the
+// focus and its window shows focus cues (after the keyboard was first used).
+void DrawFocusCue(Gdiplus::GpGraphics* graphics, HWND window, HWND child, int x, int y, int w, int h) {
+    if (!GetProp(child, kPropIsFocus) || !GetProp(window, kPropFocusCues)) return;
+    const Gdiplus::ARGB rings[] = {kCueLight, kCueDark};
+    for (int ring = 0; ring < 2; ++ring) {
+        const int left = x + ring, top = y + ring, width = w - 2 * ring, height = h - 2 * ring;
+        if (width <= 0 || height <= 0) return;
+        Gdiplus::GpSolidFill* brush = nullptr;
+        gp::GdipCreateSolidFill(rings[ring], &brush);
+        GpSolidFillOwner owner(brush);
+        gp::GdipFillRectangleI(graphics, brush, left, top, width, 1);
+        gp::GdipFillRectangleI(graphics, brush, left, top + height - 1, width, 1);
+        gp::GdipFillRectangleI(graphics, brush, left, top, 1, height);
+        gp::GdipFillRectangleI(graphics, brush, left + width - 1, top, 1, height);
+    }
+}
+
 } // namespace
 
 Gdiplus::ARGB ColorToArgb(std::uint32_t colour, std::uint32_t alpha) {
@@ -139,10 +159,10 @@ int PaintChildFace(HWND window, HWND child, Gdiplus::GpGraphics* graphics) {
         break;
     }
 
-    if (image &&
-        !DrawChildImage(graphics, image, static_cast<int>(GetProp(child, kPropBackType)), x, y, w, h))
-        return kind;
-    if (kind != kKindTextField) return kind;
+    const bool whole = !image || DrawChildImage(graphics, image,
+                                                static_cast<int>(GetProp(child, kPropBackType)), x, y, w, h);
+    if (kind == kKindButton) DrawFocusCue(graphics, window, child, x, y, w, h);
+    if (!whole || kind != kKindTextField) return kind;
     OutlineField(graphics, child, x, y, w, h);
     DrawFieldText(graphics, child, x, y, w, h);
     return kind;

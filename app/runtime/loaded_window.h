@@ -31,6 +31,8 @@ struct LoadedWindow {
     const WindowDefinition* def;
     HWND hwnd = nullptr;
     bool loading = false;
+    bool focusWaiting = false; // a unit lost its input while focused; the window holds the focus for now
+    UINT uiState = 0;          // UISF_ flags: which keyboard cues the window hides
     std::optional<COLORREF> background;
     std::vector<LoadedUnit> units;
     std::map<std::string, PendingUnit> pending;

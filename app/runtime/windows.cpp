@@ -2,6 +2,7 @@
 
 #include "app/runtime/animation_box.h"
 #include "app/runtime/fatal_error.h"
+#include "app/runtime/keyboard.h"
 #include "app/runtime/label.h"
 #include "app/runtime/loaded_window.h"
 #include "app/runtime/message_loop.h"
@@ -136,6 +137,9 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     case WM_ERASEBKGND:
         if (EraseBackground(*w, reinterpret_cast<HDC>(wParam))) return 1;
         break;
+    case WM_CHANGEUISTATE:
+    case WM_UPDATEUISTATE: ChangeUiState(*w, wParam); return 0;
+    case WM_QUERYUISTATE: return w->uiState;
     case kWindowCloseRequest: DestroyWindow(hwnd); return 0;
     case WM_NCDESTROY: OnDestroyed(*w); return 0;
     }
@@ -187,6 +191,8 @@ bool LoadWindow(const WindowDefinition& def, HWND owner) {
     }
     w.loading = true;
     w.background.reset();
+    w.focusWaiting = false;
+    w.uiState = kCuesHiddenUiState;
     if (!CreateTopLevel(w, owner)) {
         w.loading = false;
         return false;
@@ -198,7 +204,9 @@ bool LoadWindow(const WindowDefinition& def, HWND owner) {
     }
     CreateUnits(w);
     // Shown before its events, so that windows its created handler loads (owned by it) stack above it.
-    ShowWindow(w.hwnd, SW_SHOW);
+    // An owned window does not take the activation from its owner: the keys stay with the window the
+    // user works in until the owned one is clicked.
+    ShowWindow(w.hwnd, owner ? SW_SHOWNA : SW_SHOW);
     w.loading = false;
     HWND hwnd = w.hwnd;
     Fire(def.created);

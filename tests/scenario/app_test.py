@@ -282,6 +282,32 @@ class Restore(unittest.TestCase):
             self.assertTrue(z.alive())
 
 
+class Keyboard(unittest.TestCase):
+    def test_the_whole_journey_with_the_keyboard_alone(self):
+        # The first reg.exe run cannot start: the error box is answered and Apply retried by keyboard too.
+        with zen.throwaway_prefix() as env, zen.running(zen.PROBE, env=env, runner="fail-start-once") as z:
+            untouched = zen.Screen()
+            zen.key("Tab")  # onto 100 %, and the focus cue appears
+            zen.wait_for(lambda: zen.Screen().region(*z.at(83, 380), 160, 32) !=
+                         untouched.region(*z.at(83, 380), 160, 32), 3, what="the focus cue")
+            zen.key("Down")
+            zen.key("Down")
+            zen.wait_for(lambda: filled(z.pixel(*MARKS[150])), 3, what="150 % selected")
+            zen.key("Tab")
+            zen.Screen().save("keyboard.png")
+            zen.key("Return")
+            zen.wait_for(z.error_box, 10, what="the error message")
+            zen.key("Return")  # OK
+            zen.wait_for(lambda: z.unit_at(488, 448)["enabled"], 5, what="Apply enabled again")
+            time.sleep(0.3)
+            zen.key("Return")  # the focus is back on Apply
+            wait_finished(z)
+            self.assertEqual(zen.reg_query("LogPixels", env), 144)
+            zen.key("space")  # the focus went on to Log off
+            self.assertEqual(z.wait_exit(5), 0)
+            self.assertIn("logoff flags=0x10 reason=0 privilege=1", z.log())
+
+
 class LogOff(unittest.TestCase):
     def test_log_off_asks_programs_to_close_then_ends_the_program(self):
         with zen.running(zen.PROBE, runner="exit:0") as z:

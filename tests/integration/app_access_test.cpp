@@ -1,0 +1,196 @@
+// MainWindow for keyboard and screen-reader users, in-process: the window is active at start, the focus
+// cue shows only once the keyboard moves the focus, and Tab, the arrow keys and Enter carry a whole
+// Apply while the buttons' accessible objects tell their names, roles and states.
+#include "app/apply.h"
+#include "app/globals.h"
+#include "app/runtime/keyboard.h"
+#include "app/runtime/ui_thread.h"
+#include "app/runtime/windows.h"
+#include "skin/window.h"
+#include "tests/support/layered_fixture.h"
+
+#include <gtest/gtest.h>
+#include <oleacc.h>
+
+#include <string>
+#include <vector>
+
+using namespace app;
+
+namespace {
+
+struct Told {
+    std::wstring name;
+    long role = 0;
+    long state = 0;
+};
+
+// What an accessibility client learns of a window's client area.
+Told Ask(HWND window) {
+    IAccessible* object = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                          reinterpret_cast<void**>(&object))) ||
+        !object) {
+        ADD_FAILURE() << "no accessible object";
+        return {};
+    }
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    Told told;
+    BSTR name = nullptr;
+    object->get_accName(self, &name);
+    if (name) told.name = name;
+    SysFreeString(name);
+    VARIANT value{};
+    object->get_accRole(self, &value);
+    told.role = value.lVal;
+    object->get_accState(self, &value);
+    told.state = value.lVal;
+    object->Release();
+    return told;
+}
+
+HWND Unit(const char* name) {
+    return UnitHandle(kMainWindow, name);
+}
+
+// A key press as the message loop sees it, with Shift down or up.
+void Press(WPARAM key, bool shift = false) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = shift ? 0x80 : 0;
+    SetKeyboardState(keys);
+    const MSG msg{GetFocus(), WM_KEYDOWN, key, 0, 0, {}};
+    EXPECT_TRUE(HandleWindowKeys(msg)) << "key " << key;
+}
+
+ProgramRun Succeed(const char*, const char*, int) {
+    return {true, true, 0};
+}
+
+void PumpUntilEnded(HANDLE thread) {
+    for (;;) {
+        const DWORD woke = MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT);
+        layered_test::PumpMessages();
+        if (woke == WAIT_OBJECT_0) return;
+    }
+}
+
+std::vector<std::uint32_t> Frame(HWND window) {
+    return layered_test::FramePixels(skin::ComposeWindow(window, true).get());
+}
+
+class Access : public testing::Test {
+  protected:
+    void SetUp() override {
+        InitUiThread(); // the worker's steps run on this thread, as in the program
+        ASSERT_TRUE(LoadWindow(kMainWindow));
+        main_ = UnitHandle(kMainWindow);
+        layered_test::PumpMessages();
+    }
+    void TearDown() override { DestroyWindow(main_); }
+    HWND main_ = nullptr;
+};
+
+TEST_F(Access, StartsActiveAndShowsTheFocusCueOnlyOnceTheKeyboardMovesTheFocus) {
+    EXPECT_EQ(GetActiveWindow(), main_) << "the overlay took the activation";
+    EXPECT_EQ(GetFocus(), main_);
+
+    const auto start = Frame(main_);
+    SetFocus(Unit(units::kOption125)); // where a click leaves the focus
+    EXPECT_EQ(Frame(main_), start) << "a mouse user sees the focus nowhere";
+
+    SetFocus(main_);
+    Press(VK_TAB);
+    ASSERT_EQ(GetFocus(), Unit(units::kOption100));
+    const auto cue = Frame(main_);
+    RECT option{};
+    GetWindowRect(Unit(units::kOption100), &option);
+    MapWindowPoints(HWND_DESKTOP, main_, reinterpret_cast<POINT*>(&option), 2);
+    const LONG width = option.right - option.left;
+    int light = 0, dark = 0, outside = 0;
+    for (size_t i = 0; i < cue.size(); ++i) {
+        if (cue[i] == start[i]) continue;
+        const POINT p{static_cast<LONG>(i % 800), static_cast<LONG>(i / 800)};
+        outside += !PtInRect(&option, p);
+        light += (cue[i] & 0xFFFFFF) == 0xFFFFFF;
+        dark += (cue[i] & 0xFFFFFF) == 0;
+    }
+    EXPECT_EQ(outside, 0);
+    EXPECT_GT(light, width) << "a light ring, seen on the dark band";
+    EXPECT_GT(dark, width) << "a dark ring, seen on light faces";
+}
+
+TEST_F(Access, KeyboardCarriesApplyWhileTheButtonsTellWhatTheyAre) {
+    constexpr long kOption = ROLE_SYSTEM_RADIOBUTTON, kPush = ROLE_SYSTEM_PUSHBUTTON;
+    constexpr long kChecked = STATE_SYSTEM_CHECKED, kFocused = STATE_SYSTEM_FOCUSED,
+                   kFocusable = STATE_SYSTEM_FOCUSABLE, kUnavailable = STATE_SYSTEM_UNAVAILABLE;
+    struct Expected {
+        const char* unit;
+        std::wstring name;
+        long role, state;
+    };
+    const auto expect = [](const std::vector<Expected>& all) {
+        for (const Expected& e : all) {
+            const Told told = Ask(Unit(e.unit));
+            EXPECT_EQ(told.name, e.name) << e.unit;
+            if (e.role) {
+                EXPECT_EQ(told.role, e.role) << e.unit;
+            }
+            EXPECT_EQ(told.state, e.state) << e.unit;
+        }
+    };
+    expect({{units::kOption100, L"正常-100% (默认)", kOption, kFocusable | kChecked},
+            {units::kOption125, L"中等-125%", kOption, kFocusable},
+            {units::kOption150, L"较大-150%", kOption, kFocusable},
+            {units::kApply, L"应用", kPush, kFocusable},
+            {units::kLogOff, L"注销", 0, kUnavailable}, // the platform's own object until Apply skins it
+            {units::kClose, L"关闭", kPush, kFocusable}});
+
+    // Tab runs top to bottom and wraps; Shift+Tab goes back; disabled Log off is passed over.
+    std::vector<HWND> visited;
+    for (int i = 0; i < 6; ++i) {
+        Press(VK_TAB);
+        visited.push_back(GetFocus());
+    }
+    EXPECT_EQ(visited,
+              (std::vector<HWND>{Unit(units::kOption100), Unit(units::kOption125), Unit(units::kOption150),
+                                 Unit(units::kApply), Unit(units::kClose), Unit(units::kOption100)}));
+    Press(VK_TAB, true);
+    EXPECT_EQ(GetFocus(), Unit(units::kClose));
+
+    // The arrows move among the options and select the one they reach, wrapping at the ends.
+    SetFocus(Unit(units::kOption100));
+    Press(VK_UP);
+    EXPECT_EQ(g_app.largeSelected, 1);
+    Press(VK_DOWN);
+    Press(VK_RIGHT);
+    EXPECT_EQ(GetFocus(), Unit(units::kOption125));
+    EXPECT_EQ(g_app.mediumSelected, 1);
+    expect({{units::kOption100, L"正常-100% (默认)", kOption, kFocusable},
+            {units::kOption125, L"中等-125%", kOption, kFocusable | kFocused | kChecked},
+            {units::kOption150, L"较大-150%", kOption, kFocusable}});
+
+    // Enter on Apply: Apply is unavailable while it works, and the focus then waits for Log off.
+    const ProgramRunner previous = SetProgramRunner(Succeed);
+    Press(VK_TAB);
+    Press(VK_TAB);
+    ASSERT_EQ(GetFocus(), Unit(units::kApply));
+    Press(VK_RETURN);
+    EXPECT_EQ(Ask(Unit(units::kApply)).state, kUnavailable);
+    PumpUntilEnded(g_app.applyThread);
+    SetProgramRunner(previous);
+    ASSERT_FALSE(IsCreated(kMainWindow, units::kApply));
+    EXPECT_EQ(GetFocus(), Unit(units::kLogOff));
+    expect({{units::kLogOff, L"注销", kPush, kFocusable | kFocused},
+            {units::kOption125, L"中等-125%", kOption, kFocusable | kChecked}});
+    const auto cueOnLogOff = Frame(main_); // Log off was skinned after the keyboard brought the cues up
+    SetFocus(main_);
+    EXPECT_NE(Frame(main_), cueOnLogOff);
+    SetFocus(Unit(units::kLogOff));
+    Press(VK_TAB);
+    EXPECT_EQ(GetFocus(), Unit(units::kClose)) << "Log off takes Apply's place in the tab order";
+}
+
+} // namespace
