@@ -179,7 +179,7 @@ TEST_F(Access, KeyboardCarriesApplyWhileTheButtonsTellWhatTheyAre) {
     ASSERT_EQ(GetFocus(), Unit(units::kApply));
     Press(VK_RETURN);
     EXPECT_EQ(Ask(Unit(units::kApply)).state, kUnavailable);
-    PumpUntilEnded(g_app.applyThread);
+    PumpUntilEnded(g_app.applyThread.get());
     SetProgramRunner(previous);
     ASSERT_FALSE(IsCreated(kMainWindow, units::kApply));
     EXPECT_EQ(GetFocus(), Unit(units::kLogOff));
