@@ -2,6 +2,7 @@
 
 #include "skin/caret.h"
 #include "skin/props.h"
+#include "skin/state_drawing.h"
 #include "skin/window.h"
 
 #include <map>
@@ -19,7 +20,7 @@ void RecomposeParent(HWND child) {
 }
 
 void SetStateAndRecompose(HWND child, int state) {
-    SetProp(child, kPropDrawState, state);
+    SetProp(child, kPropDrawState, ShownState(child, state));
     RecomposeParent(child);
 }
 

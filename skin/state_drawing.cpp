@@ -66,6 +66,10 @@ FitSize FitWithin(int imageWidth, int imageHeight, int boxWidth, int boxHeight) 
     return {static_cast<int>(fw), static_cast<int>(fh)};
 }
 
+int ShownState(HWND button, int wanted) {
+    return IsWindowEnabled(button) ? wanted : kStateDisabled;
+}
+
 Gdiplus::GpImage* StateImage(HWND control, int drawState) {
     const char* key = nullptr;
     switch (drawState) {

@@ -16,6 +16,11 @@ enum BackType : int { kBackNatural = 0, kBackStretch = 1, kBackFit = 2 };
 // The toolkit's one shrink-to-fit rule: never enlarges, keeps the aspect up to truncation.
 FitSize FitWithin(int imageWidth, int imageHeight, int boxWidth, int boxHeight);
 
+// The state a button shows when its input asks for wanted: a disabled button keeps its disabled face
+// whatever arrives late (a leave, or the button-up whose click handler disabled it); only enabling it
+// changes the face again.
+int ShownState(HWND button, int wanted);
+
 // The image for a draw state, falling back to the normal image (which may be 0).
 Gdiplus::GpImage* StateImage(HWND control, int drawState);
 

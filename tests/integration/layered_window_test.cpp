@@ -241,6 +241,16 @@ TEST_F(LayeredWindow, RefreshRecomposesWithNothingToHook) {
     EXPECT_EQ(ScreenAt(20, 15), Rgb(kPressed));
 }
 
+TEST_F(LayeredWindow, ADisabledButtonKeepsItsDisabledFaceWhateverArrivesLate) {
+    HWND button = AddButton(10, 10);
+    skin_.Refresh();
+    EnableWindow(button, FALSE);
+    for (UINT message : {WM_MOUSELEAVE, WM_LBUTTONUP, WM_MOUSEMOVE, WM_LBUTTONDOWN}) {
+        SendMessageA(button, message, 0, MAKELPARAM(5, 5));
+        EXPECT_EQ(ScreenAt(20, 15), Rgb(kDisabled)) << "message " << message;
+    }
+}
+
 namespace {
 // Window classes that watch, from inside their own procedure, what the hook in front of them pushed.
 struct ProcWitness {

@@ -251,10 +251,12 @@ TEST_F(SkinButtonTest, RealMessagesWalkEveryTransition) {
         {"leave while pressed", [&] { Post(WM_MOUSELEAVE); }, 0, kRed},
         {"up after leaving", [&] { Post(WM_LBUTTONUP); }, 0, kRed},
         {"disabled", [&] { EnableWindow(window, FALSE); }, 3, kGray},
-        {"move while disabled", [&] { Post(WM_MOUSEMOVE); }, 1, kGreen},
+        {"move while disabled", [&] { Post(WM_MOUSEMOVE); }, 3, kGray},
+        {"down while disabled", [&] { Post(WM_LBUTTONDOWN, MK_LBUTTON); }, 3, kGray},
+        {"up while disabled", [&] { Post(WM_LBUTTONUP); }, 3, kGray},
+        {"leave while disabled", [&] { Post(WM_MOUSELEAVE); }, 3, kGray},
+        {"pushed while disabled", [&] { Post(BM_SETSTATE, 1, 0); }, 3, kGray},
         {"disabled again", [&] { Post(WM_ENABLE, FALSE, 0); }, 3, kGray},
-        {"up while disabled", [&] { Post(WM_LBUTTONUP); }, 0, kRed},
-        {"disabled from normal", [&] { Post(WM_ENABLE, FALSE, 0); }, 3, kGray},
         {"enabled", [&] { EnableWindow(window, TRUE); }, 0, kRed},
         {"pushed", [&] { Post(BM_SETSTATE, 1, 0); }, 2, kYellow},
         {"focus while pressed", [&] { Post(WM_SETFOCUS); }, 1, kGreen},
@@ -302,6 +304,20 @@ TEST_F(SkinButtonTest, EnteringArmsLeaveTrackingAndMovesInsideNeitherRearmNorRep
     EXPECT_EQ(State(), skin::kStatePressed);
     EXPECT_FALSE(LeaveTrackingArmed());
     EXPECT_EQ(Face(), kMarker) << "moves inside a pressed button repainted it";
+}
+
+TEST_F(SkinButtonTest, AClickHandlerThatDisablesTheButtonLeavesItsDisabledFace) {
+    parent.onCommand = [&](HWND control, int) { EnableWindow(control, FALSE); };
+    PointerOverButton();
+    Post(WM_MOUSEMOVE);
+    Post(WM_LBUTTONDOWN, MK_LBUTTON);
+    Post(WM_LBUTTONUP);
+    ASSERT_EQ(parent.seen.commands.size(), 1u);
+    EXPECT_EQ(Face(), kGray);
+    ParkPointer();
+    PumpFor(100); // the leave the tracking posts arrives late
+    EXPECT_EQ(State(), skin::kStateDisabled);
+    EXPECT_EQ(Face(), kGray);
 }
 
 TEST_F(SkinButtonTest, ForcedEventsRedrawEvenWithoutAStateChange) {
