@@ -56,7 +56,7 @@ LRESULT CALLBACK PictureProc(HWND picture, UINT message, WPARAM wParam, LPARAM l
 
 void PaintPicture(HWND picture) {
     PaintDc paint(picture);
-    SnapshotBackground(picture, paint.get());
+    KeptSnapshot(picture, paint.get());
     DrawPictureFace(picture, paint.get());
 }
 

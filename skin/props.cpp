@@ -101,6 +101,7 @@ void RefreshThroughParent(HWND control) {
 
 LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    case WM_PAINT: ForgetSnapshotsUnder(window); break;
     case WM_NOTIFY: OnNotify(lParam); break;
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORDLG:

@@ -85,7 +85,7 @@ Gdiplus::GpImage* StateImage(HWND control, int drawState) {
 
 void PaintButton(HWND control) {
     PaintDc paint(control);
-    SnapshotBackground(control, paint.get());
+    KeptSnapshot(control, paint.get());
     DrawFace(control, paint.get());
 }
 
@@ -102,6 +102,27 @@ HBITMAP SnapshotBackground(HWND control, HDC dc) {
     HBITMAP kept = snapshot.release();
     SetProp(control, kPropCacheBitmap, reinterpret_cast<intptr_t>(kept));
     return kept;
+}
+
+HBITMAP KeptSnapshot(HWND control, HDC paintDc) {
+    if (auto kept = reinterpret_cast<HBITMAP>(GetProp(control, kPropCacheBitmap))) return kept;
+    return SnapshotBackground(control, paintDc);
+}
+
+void ForgetSnapshotsUnder(HWND parent) {
+    RegionOwner update(CreateRectRgn(0, 0, 0, 0));
+    if (GetUpdateRgn(parent, update.get(), FALSE) <= NULLREGION) return;
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (!GetProp(child, kPropCacheBitmap)) continue;
+        RECT place{};
+        GetWindowRect(child, &place);
+        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&place), 2);
+        if (!RectInRegion(update.get(), &place)) continue;
+        ReleaseSnapshot(child);
+        // Only part of the child may lie in the update region; the rest of a new snapshot would show
+        // the child's own face.
+        RefreshThroughParent(child);
+    }
 }
 
 void ReleaseSnapshot(HWND control) {

@@ -218,10 +218,6 @@ class SkinButtonTest : public testing::Test {
         TrackMouseEvent(&query);
         return (query.dwFlags & TME_LEAVE) && query.hwndTrack == window;
     }
-    void CancelLeaveTracking() const {
-        TRACKMOUSEEVENT cancel{sizeof(cancel), TME_CANCEL | TME_LEAVE, window, 0};
-        TrackMouseEvent(&cancel);
-    }
 
     TestParent parent;
     skin::GpBitmapOwner normal = SolidImage(40, 30, Opaque(kRed));
@@ -287,22 +283,20 @@ TEST_F(SkinButtonTest, AMessageClickReachesTheParentAsClicked) {
     EXPECT_TRUE(LeaveTrackingArmed()) << "so leaving it later restores the normal face";
 }
 
-TEST_F(SkinButtonTest, EnteringArmsLeaveTrackingAndMovesInsideNeitherRearmNorRepaint) {
+// The platform procedure of common controls 6 arms tracking on moves of its own, so only the first move's
+// arming and the absence of repaints are the toolkit's.
+TEST_F(SkinButtonTest, EnteringArmsLeaveTrackingAndMovesInsideDoNotRepaint) {
     PointerOverButton();
     Post(WM_MOUSEMOVE);
     EXPECT_TRUE(LeaveTrackingArmed());
-    CancelLeaveTracking();
     Scribble(window, kMarker);
     Post(WM_MOUSEMOVE, 0, MAKELPARAM(8, 8));
-    EXPECT_FALSE(LeaveTrackingArmed()) << "moves inside a hovered button re-armed tracking";
     EXPECT_EQ(Face(), kMarker) << "moves inside a hovered button repainted it";
 
     Post(WM_LBUTTONDOWN, MK_LBUTTON);
-    CancelLeaveTracking();
     Scribble(window, kMarker);
     Post(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(9, 9));
     EXPECT_EQ(State(), skin::kStatePressed);
-    EXPECT_FALSE(LeaveTrackingArmed());
     EXPECT_EQ(Face(), kMarker) << "moves inside a pressed button repainted it";
 }
 
@@ -393,6 +387,48 @@ TEST(SkinButtonPaint, NoObjectOutlivesStateChangesAndRepaints) {
     EXPECT_EQ(skin::LiveGdipObjects(), gdip);
     DestroyWindow(window);
     EXPECT_EQ(skin::LiveGdiObjects(), gdi - 1) << "a destroyed button deletes its snapshot";
+}
+
+// Common controls 6 invalidates the button alone on hover, press and leave. Those repaints must draw over
+// what the parent painted, not over the button's own last face: half-transparent images would darken.
+TEST(SkinButtonPaint, RepaintsOfTheButtonAloneKeepTheParentsBackground) {
+    TestParent parent;
+    auto normal = SolidImage(40, 30, 0x80FF0000), hover = SolidImage(40, 30, 0x8000FF00),
+         pressed = SolidImage(40, 30, 0x80FFFF00);
+    skin::SkinButton button;
+    HWND window = button.Create(parent.get(), 20, 20, 40, 30, "");
+    button.SetImages(normal.get(), hover.get(), pressed.get());
+    ParkPointer();
+    parent.PaintNow();
+    RECT place{};
+    GetWindowRect(window, &place);
+    auto settle = [&](int state) {
+        for (DWORD start = GetTickCount(); GetTickCount() - start < 2000;) {
+            PumpFor(20);
+            if (button.GetProperty(skin::kPropDrawState) == state) break;
+        }
+        PumpFor(50); // the platform's own repaint of the button
+        return PixelAt(window, 20, 15);
+    };
+    const COLORREF normalFace = PixelAt(window, 20, 15);
+    ASSERT_NE(normalFace, kParentColor);
+
+    COLORREF firstHover = 0, firstPressed = 0;
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(testing::Message() << "round " << round);
+        SetCursorPos(place.left + 5, place.top + 5);
+        const COLORREF hovered = settle(skin::kStateHover);
+        SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        const COLORREF down = settle(skin::kStatePressed);
+        SendMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+        EXPECT_EQ(settle(skin::kStateHover), hovered);
+        ParkPointer();
+        EXPECT_EQ(settle(skin::kStateNormal), normalFace);
+        if (round == 0) firstHover = hovered, firstPressed = down;
+        EXPECT_EQ(hovered, firstHover);
+        EXPECT_EQ(down, firstPressed);
+    }
+    EXPECT_EQ(PixelAt(parent.get(), 10, 10), kParentColor);
 }
 
 TEST(SkinButtonPaint, TheParentsCustomDrawNoticeRedrawsTheFace) {
