@@ -579,6 +579,38 @@ TEST(SkinPicture, BytesThatAreNoImageLeaveOnlyTheBackground) {
     EXPECT_EQ(PixelAt(box, 39, 29), kParentColor);
 }
 
+// The static control draws its text at once when it is given one, enabled or disabled; that text must
+// neither show over the picture nor end up in the snapshot the picture is drawn over.
+TEST(SkinPicture, TheCaptionIsNeverDrawn) {
+    TestParent parent;
+    auto halfClear = MakeImage(160, 30, [](int x, int) { return x < 80 ? 0u : 0x8000FF00u; });
+    skin::SkinPictureBox picture;
+    HWND box = picture.Create(parent.get(), 20, 20, 160, 30);
+    picture.SetImage(halfClear.get());
+    Pump();
+    const auto face = WindowPixels(box);
+    ASSERT_EQ(face.front(), kParentColor);
+
+    SetWindowTextA(box, "WWWWWWWWWWWWWWWW");
+    EXPECT_EQ(WindowPixels(box), face) << "set text";
+    EnableWindow(box, FALSE);
+    EnableWindow(box, TRUE);
+    EXPECT_EQ(WindowPixels(box), face) << "disabled and enabled";
+    picture.Redraw();
+    Pump();
+    EXPECT_EQ(WindowPixels(box), face) << "repainted from the snapshot";
+
+    // A static attached after it was created, with a text of its own.
+    HWND plain = CreateWindowExA(0, "Static", "WWWWWWWWWWWWWWWW", WS_CHILD | WS_VISIBLE, 20, 60, 160, 30,
+                                 parent.get(), nullptr, nullptr, nullptr);
+    skin::SkinPictureBox attached;
+    ASSERT_TRUE(attached.Attach(plain, halfClear.get()));
+    Pump();
+    SetWindowTextA(plain, "WWWWWWWWWWWWWWWW");
+    EnableWindow(plain, FALSE);
+    EXPECT_EQ(WindowPixels(plain), face) << "attached after creation";
+}
+
 TEST(SkinPicture, ClicksReachTheParent) {
     TestParent parent;
     skin::SkinPictureBox picture;
