@@ -119,9 +119,9 @@ std::string ReadWindowText(HWND window) {
     return std::string(buffer.data());
 }
 
-int PaintChildFace(HWND window, HWND child, Gdiplus::GpGraphics* graphics) {
+ChildFace PaintChildFace(HWND window, HWND child, Gdiplus::GpGraphics* graphics) {
     const int kind = Kind(child);
-    if (kind != kKindPicture && kind != kKindButton && kind != kKindTextField) return kind;
+    if (kind != kKindPicture && kind != kKindButton && kind != kKindTextField) return {kind};
     RECT rect{};
     GetWindowRect(child, &rect);
     const int w = rect.right - rect.left, h = rect.bottom - rect.top;
@@ -139,13 +139,14 @@ int PaintChildFace(HWND window, HWND child, Gdiplus::GpGraphics* graphics) {
         break;
     }
 
+    const ChildFace face{kind, image || kind == kKindTextField, image};
     if (image &&
         !DrawChildImage(graphics, image, static_cast<int>(GetProp(child, kPropBackType)), x, y, w, h))
-        return kind;
-    if (kind != kKindTextField) return kind;
+        return face;
+    if (kind != kKindTextField) return face;
     OutlineField(graphics, child, x, y, w, h);
     DrawFieldText(graphics, child, x, y, w, h);
-    return kind;
+    return face;
 }
 
 } // namespace skin

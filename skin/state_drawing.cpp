@@ -128,7 +128,7 @@ void ForgetSnapshotsUnder(HWND parent) {
 void ReleaseSnapshot(HWND control) {
     auto old = reinterpret_cast<HBITMAP>(GetProp(control, kPropCacheBitmap));
     if (!old) return;
-    RemovePropA(control, kPropCacheBitmap);
+    RemoveProp(control, kPropCacheBitmap);
     BitmapOwner::AdoptReleased(old); // a temporary: deleted at once, and uncounted
 }
 
