@@ -99,32 +99,6 @@ COLORREF PixelAt(HWND window, int x, int y) {
     return GetPixel(dc.get(), x, y);
 }
 
-std::vector<COLORREF> WindowPixels(HWND window) {
-    RECT rect{};
-    GetWindowRect(window, &rect);
-    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-    skin::WindowDc dc(window);
-    skin::MemoryDc memory(CreateCompatibleDC(dc.get()));
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    skin::BitmapOwner dib(CreateDIBSection(memory.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    {
-        skin::SelectGuard select(memory.get(), dib.get());
-        BitBlt(memory.get(), 0, 0, width, height, dc.get(), 0, 0, SRCCOPY);
-        GdiFlush();
-    }
-    const auto* source = static_cast<const RGBQUAD*>(bits);
-    std::vector<COLORREF> pixels;
-    for (size_t i = 0; i < static_cast<size_t>(width) * height; ++i)
-        pixels.push_back(RGB(source[i].rgbRed, source[i].rgbGreen, source[i].rgbBlue));
-    return pixels;
-}
-
 void Scribble(HWND window, COLORREF marker) {
     skin::WindowDc dc(window);
     RECT rect{};

@@ -58,8 +58,6 @@ void PumpFor(DWORD milliseconds);
 
 // Reads one pixel of a window through its window DC (window coordinates).
 COLORREF PixelAt(HWND window, int x, int y);
-// Every pixel of a window through its window DC, row by row.
-std::vector<COLORREF> WindowPixels(HWND window);
 // Covers a window's pixels with a marker colour, so that a later redraw shows.
 void Scribble(HWND window, COLORREF marker);
 
