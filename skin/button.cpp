@@ -157,6 +157,7 @@ LRESULT CALLBACK ButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lPa
 }
 
 void SetDrawState(HWND button, int state, bool force) {
+    state = ShownState(button, state);
     if (state != GetDrawStateProp(button)) {
         SetProp(button, kPropDrawState, state);
         DrawFace(button);

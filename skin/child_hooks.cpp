@@ -3,6 +3,7 @@
 #include "skin/accessible.h"
 #include "skin/caret.h"
 #include "skin/props.h"
+#include "skin/state_drawing.h"
 #include "skin/window.h"
 
 #include <map>
@@ -20,7 +21,7 @@ void RecomposeParent(HWND child) {
 }
 
 void SetStateAndRecompose(HWND child, int state) {
-    SetProp(child, kPropDrawState, state);
+    SetProp(child, kPropDrawState, ShownState(child, state));
     RecomposeParent(child);
 }
 
@@ -51,7 +52,7 @@ void HookChildren(HWND window) {
         // Inside a layered window no skinned child keeps its own drawing procedure.
         if (const intptr_t standalone = GetProp(child, kPropWndProc)) {
             SetWindowLongPtrA(child, GWLP_WNDPROC, standalone);
-            RemovePropA(child, kPropWndProc);
+            RemoveProp(child, kPropWndProc);
         }
         if (GetProp(child, kPropChildWndProc)) continue;
         if (kind == kKindButton) {
@@ -72,9 +73,9 @@ void SkinWindow::Refresh() {
     // under Wine) is skipped. The program refreshes every 10 ms once Apply has started.
     static std::map<HWND, long> writesAtLastWalk;
     if (auto last = writesAtLastWalk.find(window_);
-        last == writesAtLastWalk.end() || last->second != SkinWrites())
+        last == writesAtLastWalk.end() || last->second != SkinWriteMark(window_))
         HookChildren(window_);
-    writesAtLastWalk[window_] = SkinWrites();
+    writesAtLastWalk[window_] = SkinWriteMark(window_);
     ComposeWindow(window_, false);
 }
 

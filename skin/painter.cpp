@@ -108,12 +108,12 @@ void DrawFieldText(Gdiplus::GpGraphics* graphics, HWND child, int x, int y, int 
 // The focus cue of a button: two one-pixel rings along its edges, light outside and dark inside, so
 // that it reads on the dark band as on the buttons' own colours. Shown only while the button has the
 // focus and its window shows focus cues (after the keyboard was first used).
-void DrawFocusCue(Gdiplus::GpGraphics* graphics, HWND window, HWND child, int x, int y, int w, int h) {
-    if (!GetProp(child, kPropIsFocus) || !GetProp(window, kPropFocusCues)) return;
+bool DrawFocusCue(Gdiplus::GpGraphics* graphics, HWND window, HWND child, int x, int y, int w, int h) {
+    if (!GetProp(child, kPropIsFocus) || !GetProp(window, kPropFocusCues)) return false;
     const Gdiplus::ARGB rings[] = {kCueLight, kCueDark};
     for (int ring = 0; ring < 2; ++ring) {
         const int left = x + ring, top = y + ring, width = w - 2 * ring, height = h - 2 * ring;
-        if (width <= 0 || height <= 0) return;
+        if (width <= 0 || height <= 0) break;
         Gdiplus::GpSolidFill* brush = nullptr;
         gp::GdipCreateSolidFill(rings[ring], &brush);
         GpSolidFillOwner owner(brush);
@@ -122,6 +122,7 @@ void DrawFocusCue(Gdiplus::GpGraphics* graphics, HWND window, HWND child, int x,
         gp::GdipFillRectangleI(graphics, brush, left, top, 1, height);
         gp::GdipFillRectangleI(graphics, brush, left + width - 1, top, 1, height);
     }
+    return true;
 }
 
 } // namespace
@@ -139,9 +140,9 @@ std::string ReadWindowText(HWND window) {
     return std::string(buffer.data());
 }
 
-int PaintChildFace(HWND window, HWND child, Gdiplus::GpGraphics* graphics) {
+ChildFace PaintChildFace(HWND window, HWND child, Gdiplus::GpGraphics* graphics) {
     const int kind = Kind(child);
-    if (kind != kKindPicture && kind != kKindButton && kind != kKindTextField) return kind;
+    if (kind != kKindPicture && kind != kKindButton && kind != kKindTextField) return {kind};
     RECT rect{};
     GetWindowRect(child, &rect);
     const int w = rect.right - rect.left, h = rect.bottom - rect.top;
@@ -159,13 +160,14 @@ int PaintChildFace(HWND window, HWND child, Gdiplus::GpGraphics* graphics) {
         break;
     }
 
+    ChildFace face{kind, image || kind == kKindTextField, image};
     const bool whole = !image || DrawChildImage(graphics, image,
                                                 static_cast<int>(GetProp(child, kPropBackType)), x, y, w, h);
-    if (kind == kKindButton) DrawFocusCue(graphics, window, child, x, y, w, h);
-    if (!whole || kind != kKindTextField) return kind;
+    if (kind == kKindButton && DrawFocusCue(graphics, window, child, x, y, w, h)) face.painted = true;
+    if (!whole || kind != kKindTextField) return face;
     OutlineField(graphics, child, x, y, w, h);
     DrawFieldText(graphics, child, x, y, w, h);
-    return kind;
+    return face;
 }
 
 } // namespace skin

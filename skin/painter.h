@@ -17,8 +17,14 @@ Gdiplus::ARGB ColorToArgb(std::uint32_t colour, std::uint32_t alpha);
 // The window's text in the ANSI code page; empty when it has none.
 std::string ReadWindowText(HWND window);
 
+// What PaintChildFace did for one child, so that the compositor need not ask the child again.
+struct ChildFace {
+    int kind = 0;                      // as read
+    bool painted = false;              // anything was drawn: where it overlaps another, stacking matters
+    Gdiplus::GpImage* image = nullptr; // the image drawn, if any
+};
+
 // Paints child's face onto graphics, which covers the whole frame of window.
-// Returns the child's kind as read, so that the compositor need not ask for it again.
-int PaintChildFace(HWND window, HWND child, Gdiplus::GpGraphics* graphics);
+ChildFace PaintChildFace(HWND window, HWND child, Gdiplus::GpGraphics* graphics);
 
 } // namespace skin

@@ -8,13 +8,17 @@ namespace skin {
 namespace {
 
 constexpr char kPictureText[] = "Tivra真彩控件.图片框";
+// A text static paints its text at once, outside WM_PAINT, when it is given a text, enabled or disabled,
+// over the picture and into the next snapshot. Owner-drawn, it paints nothing itself on any of these (it
+// asks its parent with WM_DRAWITEM), so the picture box's text is never shown.
+constexpr LONG_PTR kDrawsNothing = SS_OWNERDRAW;
 
 } // namespace
 
 HWND SkinPictureBox::Create(HWND parent, int x, int y, int width, int height) {
-    HWND picture =
-        CreateWindowExA(WS_EX_TRANSPARENT, "Static", kPictureText, WS_CHILD | WS_VISIBLE | SS_NOTIFY, x, y,
-                        width, height, parent, nullptr, nullptr, nullptr);
+    HWND picture = CreateWindowExA(WS_EX_TRANSPARENT, "Static", kPictureText,
+                                   WS_CHILD | WS_VISIBLE | SS_NOTIFY | kDrawsNothing, x, y, width, height,
+                                   parent, nullptr, nullptr, nullptr);
     if (picture) Attach(picture, nullptr);
     return picture;
 }
@@ -22,6 +26,7 @@ HWND SkinPictureBox::Create(HWND parent, int x, int y, int width, int height) {
 bool SkinPictureBox::Attach(HWND picture, images::ImageHandle image) {
     if (!SkinControl::Attach(picture)) return false;
     SetProp(picture, kPropType, kKindPicture);
+    ModifyStyle(picture, SS_TYPEMASK, kDrawsNothing);
     SetWindowTextA(picture, kPictureText);
     Subclass(picture, PictureProc);
     if (image) SetImage(image);
@@ -56,7 +61,7 @@ LRESULT CALLBACK PictureProc(HWND picture, UINT message, WPARAM wParam, LPARAM l
 
 void PaintPicture(HWND picture) {
     PaintDc paint(picture);
-    SnapshotBackground(picture, paint.get());
+    KeptSnapshot(picture, paint.get());
     DrawPictureFace(picture, paint.get());
 }
 

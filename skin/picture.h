@@ -23,7 +23,7 @@ class SkinPictureBox : public SkinControl {
 };
 
 LRESULT CALLBACK PictureProc(HWND picture, UINT message, WPARAM wParam, LPARAM lParam);
-// WM_PAINT of a picture box: a fresh snapshot, then the face.
+// WM_PAINT of a picture box: the picture over the kept snapshot, or over a fresh one when none is kept.
 void PaintPicture(HWND picture);
 // Composes the picture over the snapshot on dc, or on the window DC when dc is 0.
 void DrawPictureFace(HWND picture, HDC dc = nullptr);

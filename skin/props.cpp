@@ -5,12 +5,10 @@
 
 #include <commctrl.h>
 
-#include <atomic>
-
 namespace skin {
 namespace {
 
-std::atomic<long> g_skinWrites{0};
+WriteListener g_listener = nullptr;
 
 constexpr UINT kStyleSyncFlags = SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE;
 
@@ -57,12 +55,12 @@ void OnCommand(WPARAM wParam, LPARAM lParam) {
 
 } // namespace
 
-long SkinWrites() {
-    return g_skinWrites.load(std::memory_order_relaxed);
+void ListenToWrites(WriteListener listener) {
+    g_listener = listener;
 }
 
-void detail::CountSkinWrite() {
-    g_skinWrites.fetch_add(1, std::memory_order_relaxed);
+void detail::TellListener(HWND window, const char* key) {
+    if (g_listener) g_listener(window, key);
 }
 
 void Subclass(HWND window, WNDPROC proc) {
@@ -101,6 +99,7 @@ void RefreshThroughParent(HWND control) {
 
 LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    case WM_PAINT: ForgetSnapshotsUnder(window); break;
     case WM_NOTIFY: OnNotify(lParam); break;
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORDLG:

@@ -2,10 +2,11 @@
 // the control itself, so any code holding a window handle can read or change its look.
 #pragma once
 #include <windows.h>
-// windows.h maps GetProp/SetProp to their ANSI forms; the toolkit's own pointer-sized versions take the
-// names.
+// windows.h maps GetProp/SetProp/RemoveProp to their ANSI forms; the toolkit's own pointer-sized versions
+// take the names.
 #undef GetProp
 #undef SetProp
+#undef RemoveProp
 
 #include <cstdint>
 
@@ -46,15 +47,24 @@ enum DrawState : int { kStateNormal = 0, kStateHover = 1, kStatePressed = 2, kSt
 inline intptr_t GetProp(HWND window, const char* key) {
     return reinterpret_cast<intptr_t>(GetPropA(window, key));
 }
-// How many property writes the toolkit has made. A skin changes only through them, so a count that has not
-// moved tells the compositor that no control's face can have changed.
-long SkinWrites();
+// Told of every property write the toolkit makes, after it is made, with the window and the key. A skin
+// changes only through these writes (the same value written again included: an image may have been
+// replaced by another at the same address), so the compositor listens to learn that a face may have
+// changed without asking every child on every tick.
+using WriteListener = void (*)(HWND window, const char* key);
+// The one listener; a later call replaces an earlier one.
+void ListenToWrites(WriteListener listener);
 namespace detail {
-void CountSkinWrite();
+void TellListener(HWND window, const char* key);
 }
 inline void SetProp(HWND window, const char* key, intptr_t value) {
     SetPropA(window, key, reinterpret_cast<HANDLE>(value));
-    detail::CountSkinWrite();
+    detail::TellListener(window, key);
+}
+// Removing a property is a write too: it reads as 0 afterwards.
+inline void RemoveProp(HWND window, const char* key) {
+    RemovePropA(window, key);
+    detail::TellListener(window, key);
 }
 inline int Kind(HWND window) {
     return static_cast<int>(GetProp(window, kPropType));

@@ -66,6 +66,10 @@ FitSize FitWithin(int imageWidth, int imageHeight, int boxWidth, int boxHeight) 
     return {static_cast<int>(fw), static_cast<int>(fh)};
 }
 
+int ShownState(HWND button, int wanted) {
+    return IsWindowEnabled(button) ? wanted : kStateDisabled;
+}
+
 Gdiplus::GpImage* StateImage(HWND control, int drawState) {
     const char* key = nullptr;
     switch (drawState) {
@@ -81,7 +85,7 @@ Gdiplus::GpImage* StateImage(HWND control, int drawState) {
 
 void PaintButton(HWND control) {
     PaintDc paint(control);
-    SnapshotBackground(control, paint.get());
+    KeptSnapshot(control, paint.get());
     DrawFace(control, paint.get());
 }
 
@@ -100,10 +104,31 @@ HBITMAP SnapshotBackground(HWND control, HDC dc) {
     return kept;
 }
 
+HBITMAP KeptSnapshot(HWND control, HDC paintDc) {
+    if (auto kept = reinterpret_cast<HBITMAP>(GetProp(control, kPropCacheBitmap))) return kept;
+    return SnapshotBackground(control, paintDc);
+}
+
+void ForgetSnapshotsUnder(HWND parent) {
+    RegionOwner update(CreateRectRgn(0, 0, 0, 0));
+    if (GetUpdateRgn(parent, update.get(), FALSE) <= NULLREGION) return;
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (!GetProp(child, kPropCacheBitmap)) continue;
+        RECT place{};
+        GetWindowRect(child, &place);
+        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&place), 2);
+        if (!RectInRegion(update.get(), &place)) continue;
+        ReleaseSnapshot(child);
+        // Only part of the child may lie in the update region; the rest of a new snapshot would show
+        // the child's own face.
+        RefreshThroughParent(child);
+    }
+}
+
 void ReleaseSnapshot(HWND control) {
     auto old = reinterpret_cast<HBITMAP>(GetProp(control, kPropCacheBitmap));
     if (!old) return;
-    RemovePropA(control, kPropCacheBitmap);
+    RemoveProp(control, kPropCacheBitmap);
     BitmapOwner::AdoptReleased(old); // a temporary: deleted at once, and uncounted
 }
 

@@ -4,9 +4,9 @@
 #include "skin/painter.h"
 #include "skin/props.h"
 
+#include <algorithm>
 #include <cstring>
 #include <map>
-#include <optional>
 #include <vector>
 
 namespace skin {
@@ -20,20 +20,34 @@ constexpr INT kFrameFormat = PixelFormat32bppARGB;
 // taken for a later window that got the same handle.
 constexpr char kPropFrameStamp[] = "PngControl_FrameStamp";
 
+// At most this many frame dimensions of an image are looked at; images have one (time or page).
+constexpr UINT kMaxFrameDimensions = 4;
+
 long g_framesPushed = 0;
 FILETIME g_firstPush{}; // zero until the first frame is on screen
+// Moves at every toolkit property write; each window's cache remembers where it stood at the last write
+// to the window or one of its children.
+long g_writeMark = 0;
 
-// What a frame is made from, in a form that can be checked without asking the window server: the count
-// of skin property writes (images, states, placements, kinds and backgrounds all change through them),
-// the window's size, and each skinned child's place. Decoded artwork never changes its pixels. Text fields
-// have more inputs (text, colours, font, caret), so a window with one has no key and every tick composes.
-using ChildPlaces = std::optional<std::vector<std::pair<HWND, RECT>>>;
+// What the walk that painted a frame saw of the children.
+struct PaintedChildren {
+    // False when a face has inputs beyond the window's properties and places: a text field (text,
+    // colours, font, caret) or an image of several frames (the one shown can change).
+    bool keyable = true;
+    std::vector<std::pair<HWND, RECT>> places; // every skinned child
+    std::vector<HWND> stacked; // painting children that overlap another, from the top of the Z order down
+};
 
+// What a frame is made from, in a form that can be checked without asking the window server: the mark
+// of the last write to the window's skin or its children's (images, states, placements, kinds and
+// backgrounds all change through writes), the window's size, each skinned child's place, and the order
+// of the children whose faces overlap. Decoded artwork never changes its pixels.
 struct FaceKey {
     bool valid = false;
-    long writes = 0;
+    long writeMark = 0;
     SIZE size{};
-    std::vector<std::pair<HWND, RECT>> children;
+    std::vector<std::pair<HWND, RECT>> places;
+    std::vector<HWND> stacked;
 };
 
 // What is kept per skinned window between compositions: the background already scaled to the window
@@ -42,6 +56,7 @@ struct FaceKey {
 // pixels of the frame last pushed, so that a tick on which nothing changed pushes nothing.
 struct FrameCache {
     intptr_t stamp = 0;
+    long writeMark = 0; // g_writeMark at the last write to the window's skin or its children's
     Gdiplus::GpImage* backSource = nullptr;
     SIZE backSize{};
     GpBitmapOwner background;
@@ -58,8 +73,25 @@ std::map<HWND, FrameCache>& Caches() {
     return *caches;
 }
 
+// The property store tells of each toolkit write. One to the window or to one of its children may change
+// the window's face; a background written directly may be a new picture at the address of the one the
+// kept scaled copy was made from.
+void OnSkinWrite(HWND written, const char* key) {
+    ++g_writeMark;
+    auto& caches = Caches();
+    if (auto own = caches.find(written); own != caches.end()) {
+        own->second.writeMark = g_writeMark;
+        if (std::strcmp(key, kPropBackImage) == 0) own->second.background.reset();
+    }
+    if (auto parent = caches.find(GetAncestor(written, GA_PARENT)); parent != caches.end())
+        parent->second.writeMark = g_writeMark;
+}
+
 FrameCache& CacheFor(HWND window) {
     static intptr_t lastStamp = 0;
+    // Writes made before a window's first composition concern no kept frame.
+    static const bool listening = (ListenToWrites(OnSkinWrite), true);
+    (void)listening;
     auto& caches = Caches();
     auto found = caches.find(window);
     if (found != caches.end() && found->second.stamp == GetProp(window, kPropFrameStamp))
@@ -68,6 +100,7 @@ FrameCache& CacheFor(HWND window) {
     FrameCache& cache = caches[window];
     cache = FrameCache{};
     cache.stamp = ++lastStamp;
+    cache.writeMark = ++g_writeMark;
     SetProp(window, kPropFrameStamp, cache.stamp);
     return cache;
 }
@@ -109,37 +142,76 @@ void DrawBackground(Gdiplus::GpGraphics* graphics, Gdiplus::GpBitmap* frame, Gdi
     gp::GdipDrawImageRect(graphics, back, 0, 0, width, height);
 }
 
+// An image of several frames (an animation, pages) can show another frame without any property write.
+bool HasSeveralFrames(Gdiplus::GpImage* image) {
+    UINT count = 0;
+    if (gp::GdipImageGetFrameDimensionsCount(image, &count) != Gdiplus::Ok || count == 0) return false;
+    GUID dimensions[kMaxFrameDimensions]{};
+    count = std::min(count, kMaxFrameDimensions);
+    if (gp::GdipImageGetFrameDimensionsList(image, dimensions, count) != Gdiplus::Ok) return false;
+    for (UINT i = 0; i < count; ++i) {
+        UINT frames = 0;
+        if (gp::GdipImageGetFrameCount(image, &dimensions[i], &frames) == Gdiplus::Ok && frames > 1)
+            return true;
+    }
+    return false;
+}
+
+bool Overlap(const RECT& a, const RECT& b) {
+    RECT both{};
+    return IntersectRect(&both, &a, &b) != FALSE;
+}
+
 // Direct children from the top of the Z order down, so lower children land on top. Hidden children
-// are painted too; grandchildren are not visited. The painter itself skips children of no kind. Returns
-// the skinned children and their places, for the frame's key; no list when a text field is among them.
-ChildPlaces PaintChildren(HWND window, Gdiplus::GpGraphics* graphics) {
-    ChildPlaces children(std::in_place);
+// are painted too; grandchildren are not visited. The painter itself skips children of no kind.
+PaintedChildren PaintChildren(HWND window, Gdiplus::GpGraphics* graphics) {
+    PaintedChildren seen;
+    std::vector<std::pair<HWND, RECT>> painting;
     for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        const int kind = PaintChildFace(window, child, graphics);
-        if (kind == kKindTextField) children.reset();
-        if (kind == kKindNone || !children) continue;
+        const ChildFace face = PaintChildFace(window, child, graphics);
+        if (face.kind == kKindNone) continue;
+        if (face.kind == kKindTextField || (face.image && HasSeveralFrames(face.image))) seen.keyable = false;
         RECT rect{};
         GetWindowRect(child, &rect);
-        children->emplace_back(child, rect);
+        seen.places.emplace_back(child, rect);
+        if (face.painted) painting.emplace_back(child, rect);
     }
-    return children;
+    for (const auto& [child, rect] : painting) {
+        const auto overlaps = [&](const auto& other) {
+            return other.first != child && Overlap(rect, other.second);
+        };
+        if (std::any_of(painting.begin(), painting.end(), overlaps)) seen.stacked.push_back(child);
+    }
+    return seen;
 }
 
 bool SameRect(const RECT& a, const RECT& b) {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
+// True when the children whose faces overlap still lie in the Z order they were painted in. Only the
+// stretch of the Z order from the first of them to the last is walked: each step is a request to the
+// window server under Wine.
+bool SameStacking(const std::vector<HWND>& stacked) {
+    size_t found = 1;
+    for (HWND child = stacked.empty() ? nullptr : stacked.front(); child && found < stacked.size();) {
+        child = GetWindow(child, GW_HWNDNEXT);
+        if (child == stacked[found]) ++found;
+    }
+    return found >= stacked.size();
+}
+
 // True when nothing the frame on screen was made from has changed since.
-bool Unchanged(const FrameCache& cache, long writes, SIZE size) {
+bool Unchanged(const FrameCache& cache, SIZE size) {
     const FaceKey& key = cache.key;
-    if (!key.valid || cache.pushed.empty() || key.writes != writes || key.size.cx != size.cx ||
+    if (!key.valid || cache.pushed.empty() || key.writeMark != cache.writeMark || key.size.cx != size.cx ||
         key.size.cy != size.cy)
         return false;
-    for (const auto& [child, place] : key.children) {
+    for (const auto& [child, place] : key.places) {
         RECT rect{};
         if (!IsWindow(child) || !GetWindowRect(child, &rect) || !SameRect(rect, place)) return false;
     }
-    return true;
+    return SameStacking(key.stacked);
 }
 
 // The frame's pixels locked as 32 bpp ARGB for the lifetime of the object.
@@ -210,9 +282,8 @@ GpBitmapOwner CopyOf(Gdiplus::GpBitmap* frame, SIZE size) {
 }
 
 // Composes into the window's kept frame, which starts each time exactly as a new bitmap would after the
-// background was drawn on it.
-// Composes into the window's kept frame; children receives what PaintChildren reports.
-Gdiplus::GpBitmap* ComposeKept(HWND window, FrameCache& cache, SIZE size, ChildPlaces& children) {
+// background was drawn on it; children receives what PaintChildren reports.
+Gdiplus::GpBitmap* ComposeKept(HWND window, FrameCache& cache, SIZE size, PaintedChildren& children) {
     if (!cache.frame || cache.frameSize.cx != size.cx || cache.frameSize.cy != size.cy) {
         cache.frame = NewFrame(size);
         cache.frameSize = size;
@@ -220,13 +291,20 @@ Gdiplus::GpBitmap* ComposeKept(HWND window, FrameCache& cache, SIZE size, ChildP
     Gdiplus::GpBitmap* frame = cache.frame.get();
     if (!frame) return nullptr;
     Gdiplus::GpBitmap* scaled = nullptr;
-    if (Gdiplus::GpImage* back = BackImage(window)) scaled = KeptBackground(cache, back, size);
+    bool animatedBack = false;
+    if (Gdiplus::GpImage* back = BackImage(window)) {
+        // The frame a background of several frames shows may have changed: it is scaled afresh each time.
+        animatedBack = HasSeveralFrames(back);
+        if (animatedBack) cache.background.reset();
+        scaled = KeptBackground(cache, back, size);
+    }
     if (scaled)
         CopyPixels(scaled, frame);
     else
         ClearPixels(frame);
     GraphicsOwner graphics = GraphicsOn(frame);
     children = PaintChildren(window, graphics.get());
+    if (animatedBack) children.keyable = false;
     return frame;
 }
 
@@ -274,12 +352,6 @@ bool SkinWindow::SetBackImage(Gdiplus::GpImage* image) {
     Gdiplus::GpImage* previous = BackImage(window_);
     if (previous && previous != image) gp::GdipDisposeImage(previous);
     SetProp(window_, kPropBackImage, reinterpret_cast<intptr_t>(image));
-    // A new image may reuse the address of the one just disposed.
-    auto& caches = Caches();
-    if (auto found = caches.find(window_); found != caches.end()) {
-        found->second.background.reset();
-        found->second.key = FaceKey{};
-    }
     ComposeWindow(window_, false);
     return true;
 }
@@ -306,18 +378,19 @@ GpBitmapOwner ComposeWindow(HWND window, bool keep) {
     FrameCache& cache = CacheFor(window);
     // A tick on which nothing the face is made from has changed composes nothing: the frame on the
     // screen is the one it would make.
-    const long writes = SkinWrites();
-    if (!keep && Unchanged(cache, writes, size)) return {};
-    ChildPlaces children;
+    if (!keep && Unchanged(cache, size)) return {};
+    const long writeMark = cache.writeMark;
+    PaintedChildren children;
     Gdiplus::GpBitmap* frame = ComposeKept(window, cache, size, children);
     if (!frame) return {};
     if (keep) return CopyOf(frame, size);
 
-    if (!SameAsPushed(cache, frame, size)) {
-        PushFrame(window, frame, false);
+    // A frame the system refused is not on screen: the next tick composes and pushes it again.
+    if (!SameAsPushed(cache, frame, size) && PushFrame(window, frame, false))
         RememberPushed(cache, frame, size);
-    }
-    cache.key = children ? FaceKey{true, writes, size, std::move(*children)} : FaceKey{};
+    cache.key = children.keyable
+                    ? FaceKey{true, writeMark, size, std::move(children.places), std::move(children.stacked)}
+                    : FaceKey{};
     CaretTracker& caret = Caret();
     if (window == caret.host) caret.lastFrame = CopyOf(frame, size);
     return {};
@@ -334,8 +407,8 @@ GpBitmapOwner ComposeWindowAfresh(HWND window) {
     return frame;
 }
 
-void PushFrame(HWND window, Gdiplus::GpImage* image, bool drawCaret) {
-    if (!IsWindow(window) || !image) return;
+bool PushFrame(HWND window, Gdiplus::GpImage* image, bool drawCaret) {
+    if (!IsWindow(window) || !image) return false;
     // Whoever pushes here changes the screen behind ComposeWindow's back.
     ForgetPushed(window);
     SIZE size = WindowSize(window);
@@ -364,10 +437,18 @@ void PushFrame(HWND window, Gdiplus::GpImage* image, bool drawCaret) {
     }
     POINT sourceOrigin{0, 0};
     BLENDFUNCTION blend{AC_SRC_OVER, 0, kOpaqueConstantAlpha, AC_SRC_ALPHA};
-    UpdateLayeredWindow(window, windowDc.get(), nullptr, &size, memory.get(), &sourceOrigin, 0, &blend,
-                        ULW_ALPHA);
+    if (!UpdateLayeredWindow(window, windowDc.get(), nullptr, &size, memory.get(), &sourceOrigin, 0, &blend,
+                             ULW_ALPHA))
+        return false;
     if (g_framesPushed == 0) GetSystemTimePreciseAsFileTime(&g_firstPush);
     ++g_framesPushed;
+    return true;
+}
+
+long SkinWriteMark(HWND window) {
+    auto& caches = Caches();
+    const auto found = caches.find(window);
+    return found == caches.end() ? 0 : found->second.writeMark;
 }
 
 long FramesPushed() {

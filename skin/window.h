@@ -41,7 +41,12 @@ GpBitmapOwner ComposeWindow(HWND window, bool keep);
 GpBitmapOwner ComposeWindowAfresh(HWND window);
 
 // Hands image to the system as window's face, with the caret line drawn on the copy when drawCaret.
-void PushFrame(HWND window, Gdiplus::GpImage* image, bool drawCaret);
+// Returns whether the system took it.
+bool PushFrame(HWND window, Gdiplus::GpImage* image, bool drawCaret);
+
+// Moves whenever the toolkit writes a property of window or of one of its children; 0 before the window's
+// first composition. The compositor keeps this record for its unchanged-frame check.
+long SkinWriteMark(HWND window);
 
 // How many frames have been handed to the system in this process.
 long FramesPushed();

@@ -6,6 +6,7 @@
 #include "skin/painter.h"
 #include "skin/props.h"
 #include "skin/window.h"
+#include "tests/support/gif_writer.h"
 #include "tests/support/layered_fixture.h"
 
 #include <gtest/gtest.h>
@@ -230,15 +231,14 @@ TEST_F(LayeredWindow, ReattachedButtonEndsInTheSameSingleHook) {
     EXPECT_EQ(skin::GetProp(button, skin::kPropWndProc), 0);
 }
 
-TEST_F(LayeredWindow, RefreshRecomposesWithNothingToHook) {
+TEST_F(LayeredWindow, ADisabledButtonKeepsItsDisabledFaceWhateverArrivesLate) {
     HWND button = AddButton(10, 10);
     skin_.Refresh();
-    EXPECT_EQ(ScreenAt(20, 15), Rgb(kNormal));
-    skin::SetProp(button, skin::kPropDrawState, skin::kStatePressed);
-    const long pushes = skin::FramesPushed();
-    skin_.Refresh();
-    EXPECT_EQ(skin::FramesPushed(), pushes + 1);
-    EXPECT_EQ(ScreenAt(20, 15), Rgb(kPressed));
+    EnableWindow(button, FALSE);
+    for (UINT message : {WM_MOUSELEAVE, WM_LBUTTONUP, WM_MOUSEMOVE, WM_LBUTTONDOWN}) {
+        SendMessageA(button, message, 0, MAKELPARAM(5, 5));
+        EXPECT_EQ(ScreenAt(20, 15), Rgb(kDisabled)) << "message " << message;
+    }
 }
 
 namespace {
@@ -366,14 +366,22 @@ TEST_F(LayeredWindow, TypingRecomposesWithoutTheCaret) {
     SetFocus(nullptr);
 }
 
-// The kept background and the skipped pushes must never show: after each change the kept path composes
-// exactly the reference frame, the screen shows it, and a push happened exactly when the frame changed.
+// The kept background and the skipped compositions and pushes must never show: after each change, those
+// made by property writes and those that are none, the kept path composes exactly the reference frame,
+// the screen shows it, and a push happened exactly when the frame changed. No text field: one would have
+// every tick compose.
 TEST_F(LayeredWindow, KeptPathMatchesTheReferenceAndPushesEveryChange) {
     HWND hovered = AddButton(10, 10), disabled = AddButton(60, 10), moved = AddButton(110, 10);
     HWND picture = MakeChild(window_.get(), "Static", 10, 70, 30, 20, skin::kKindPicture);
     auto pictureImage = SolidImage(30, 20, kPicture);
     SetImageProp(picture, skin::kPropBackImage, pictureImage.get());
-    HWND field = AddField(60, 40);
+    const auto gif = testgif::SolidColourGif(30, 20, {RGB(255, 0, 0), RGB(0, 0, 255)}, {10, 10});
+    skin::ImageOwner animation(images::DecodeImage(gif));
+    const GUID time{0x6aedbd6d, 0x3fb5, 0x418a, {0x83, 0xa6, 0x7f, 0x45, 0x22, 0x9d, 0xc8, 0x72}};
+    const auto tick = [&] { skin::ComposeWindow(window_.get(), false); };
+    const auto back = [&] {
+        return reinterpret_cast<Gdiplus::GpImage*>(skin::GetProp(window_.get(), skin::kPropBackImage));
+    };
 
     const std::pair<const char*, std::function<void()>> steps[] = {
         {"refresh", [&] { skin_.Refresh(); }},
@@ -382,22 +390,53 @@ TEST_F(LayeredWindow, KeptPathMatchesTheReferenceAndPushesEveryChange) {
         {"move inside a hovered button", [&] { SendMessageA(hovered, WM_MOUSEMOVE, 0, MAKELPARAM(4, 4)); }},
         {"press", [&] { SendMessageA(hovered, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4)); }},
         {"disable", [&] { EnableWindow(disabled, FALSE); }},
-        {"move",
+        {"move over another",
          [&] {
-             SetWindowPos(moved, nullptr, 112, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+             SetWindowPos(moved, nullptr, 80, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
              skin_.Refresh();
+         }},
+        {"restack",
+         [&] {
+             SetWindowPos(moved, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+             tick();
          }},
         {"hide",
          [&] {
              ShowWindow(picture, SW_HIDE);
              skin_.Refresh();
          }},
-        {"text edit", [&] { SendMessageA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("WW")); }},
-        {"unchanged tick", [&] { skin::ComposeWindow(window_.get(), false); }},
-        {"same background again",
+        {"unchanged tick", tick},
+        {"state written directly, then a refresh",
          [&] {
-             skin_.SetBackImage(
-                 reinterpret_cast<Gdiplus::GpImage*>(skin::GetProp(window_.get(), skin::kPropBackImage)));
+             skin::SetProp(hovered, skin::kPropDrawState, skin::kStateNormal);
+             skin_.Refresh();
+         }},
+        {"same background again", [&] { skin_.SetBackImage(back()); }},
+        {"frame refused, then a tick",
+         [&] {
+             SetWindowLongPtrA(window_.get(), GWL_EXSTYLE, 0); // no frame is taken from a window not layered
+             SendMessageA(hovered, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+             SetWindowLongPtrA(window_.get(), GWL_EXSTYLE, WS_EX_LAYERED);
+             tick();
+         }},
+        // To the compositor, a new picture at the address of a freed one is the old image with new pixels.
+        {"background written again at its address",
+         [&] {
+             Gdiplus::GpGraphics* raw = nullptr;
+             gp::GdipGetImageGraphicsContext(back(), &raw);
+             gp::GdipGraphicsClear(skin::GraphicsOwner(raw).get(), kBack);
+             SetImageProp(window_.get(), skin::kPropBackImage, back());
+             tick();
+         }},
+        {"animation shown",
+         [&] {
+             SetImageProp(picture, skin::kPropBackImage, animation.get());
+             tick();
+         }},
+        {"another frame of the animation",
+         [&] {
+             gp::GdipImageSelectActiveFrame(animation.get(), &time, 1);
+             tick();
          }},
     };
     std::vector<std::uint32_t> previous;

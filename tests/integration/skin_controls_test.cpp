@@ -11,6 +11,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 
@@ -218,10 +219,6 @@ class SkinButtonTest : public testing::Test {
         TrackMouseEvent(&query);
         return (query.dwFlags & TME_LEAVE) && query.hwndTrack == window;
     }
-    void CancelLeaveTracking() const {
-        TRACKMOUSEEVENT cancel{sizeof(cancel), TME_CANCEL | TME_LEAVE, window, 0};
-        TrackMouseEvent(&cancel);
-    }
 
     TestParent parent;
     skin::GpBitmapOwner normal = SolidImage(40, 30, Opaque(kRed));
@@ -251,10 +248,10 @@ TEST_F(SkinButtonTest, RealMessagesWalkEveryTransition) {
         {"leave while pressed", [&] { Post(WM_MOUSELEAVE); }, 0, kRed},
         {"up after leaving", [&] { Post(WM_LBUTTONUP); }, 0, kRed},
         {"disabled", [&] { EnableWindow(window, FALSE); }, 3, kGray},
-        {"move while disabled", [&] { Post(WM_MOUSEMOVE); }, 1, kGreen},
+        {"move while disabled", [&] { Post(WM_MOUSEMOVE); }, 3, kGray},
+        {"up while disabled", [&] { Post(WM_LBUTTONUP); }, 3, kGray},
+        {"leave while disabled", [&] { Post(WM_MOUSELEAVE); }, 3, kGray},
         {"disabled again", [&] { Post(WM_ENABLE, FALSE, 0); }, 3, kGray},
-        {"up while disabled", [&] { Post(WM_LBUTTONUP); }, 0, kRed},
-        {"disabled from normal", [&] { Post(WM_ENABLE, FALSE, 0); }, 3, kGray},
         {"enabled", [&] { EnableWindow(window, TRUE); }, 0, kRed},
         {"pushed", [&] { Post(BM_SETSTATE, 1, 0); }, 2, kYellow},
         {"focus while pressed", [&] { Post(WM_SETFOCUS); }, 1, kGreen},
@@ -285,23 +282,35 @@ TEST_F(SkinButtonTest, AMessageClickReachesTheParentAsClicked) {
     EXPECT_TRUE(LeaveTrackingArmed()) << "so leaving it later restores the normal face";
 }
 
-TEST_F(SkinButtonTest, EnteringArmsLeaveTrackingAndMovesInsideNeitherRearmNorRepaint) {
+// The platform procedure of common controls 6 arms tracking on moves of its own, so only the first move's
+// arming and the absence of repaints are the toolkit's.
+TEST_F(SkinButtonTest, EnteringArmsLeaveTrackingAndMovesInsideDoNotRepaint) {
     PointerOverButton();
     Post(WM_MOUSEMOVE);
     EXPECT_TRUE(LeaveTrackingArmed());
-    CancelLeaveTracking();
     Scribble(window, kMarker);
     Post(WM_MOUSEMOVE, 0, MAKELPARAM(8, 8));
-    EXPECT_FALSE(LeaveTrackingArmed()) << "moves inside a hovered button re-armed tracking";
     EXPECT_EQ(Face(), kMarker) << "moves inside a hovered button repainted it";
 
     Post(WM_LBUTTONDOWN, MK_LBUTTON);
-    CancelLeaveTracking();
     Scribble(window, kMarker);
     Post(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(9, 9));
     EXPECT_EQ(State(), skin::kStatePressed);
-    EXPECT_FALSE(LeaveTrackingArmed());
     EXPECT_EQ(Face(), kMarker) << "moves inside a pressed button repainted it";
+}
+
+TEST_F(SkinButtonTest, AClickHandlerThatDisablesTheButtonLeavesItsDisabledFace) {
+    parent.onCommand = [&](HWND control, int) { EnableWindow(control, FALSE); };
+    PointerOverButton();
+    Post(WM_MOUSEMOVE);
+    Post(WM_LBUTTONDOWN, MK_LBUTTON);
+    Post(WM_LBUTTONUP);
+    ASSERT_EQ(parent.seen.commands.size(), 1u);
+    EXPECT_EQ(Face(), kGray);
+    ParkPointer();
+    PumpFor(100); // the leave the tracking posts arrives late
+    EXPECT_EQ(State(), skin::kStateDisabled);
+    EXPECT_EQ(Face(), kGray);
 }
 
 TEST_F(SkinButtonTest, ForcedEventsRedrawEvenWithoutAStateChange) {
@@ -377,6 +386,25 @@ TEST(SkinButtonPaint, NoObjectOutlivesStateChangesAndRepaints) {
     EXPECT_EQ(skin::LiveGdipObjects(), gdip);
     DestroyWindow(window);
     EXPECT_EQ(skin::LiveGdiObjects(), gdi - 1) << "a destroyed button deletes its snapshot";
+}
+
+// Common controls 6 invalidates the button alone on hover, press and leave. Those repaints must draw over
+// what the parent painted, not over the button's own last face: half-transparent images would darken.
+TEST(SkinButtonPaint, RepaintsOfTheButtonAloneKeepTheParentsBackground) {
+    TestParent parent;
+    auto normal = SolidImage(40, 30, 0x80FF0000), hover = SolidImage(40, 30, 0x8000FF00);
+    skin::SkinButton button;
+    HWND window = button.Create(parent.get(), 20, 20, 40, 30, "");
+    button.SetImages(normal.get(), hover.get());
+    ParkPointer();
+    parent.PaintNow();
+    const COLORREF normalFace = PixelAt(window, 20, 15);
+    for (int round = 0; round < 3; ++round) {
+        for (UINT message : {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSELEAVE})
+            SendMessageA(window, message, message == WM_LBUTTONDOWN ? MK_LBUTTON : 0, MAKELPARAM(5, 5));
+        PumpFor(50);
+        EXPECT_EQ(PixelAt(window, 20, 15), normalFace) << "round " << round;
+    }
 }
 
 TEST(SkinButtonPaint, TheParentsCustomDrawNoticeRedrawsTheFace) {
@@ -525,6 +553,34 @@ TEST(SkinPicture, BytesThatAreNoImageLeaveOnlyTheBackground) {
     EXPECT_EQ(picture.GetProperty(skin::kPropBackImage), 0);
     EXPECT_EQ(PixelAt(box, 10, 10), kParentColor);
     EXPECT_EQ(PixelAt(box, 39, 29), kParentColor);
+}
+
+// The static control draws its text at once, outside WM_PAINT, when it is given one, enabled or disabled;
+// that text must never show over the picture. A static attached after creation too.
+TEST(SkinPicture, TheCaptionIsNeverDrawn) {
+    TestParent parent;
+    auto halfClear = MakeImage(80, 16, [](int x, int) { return x < 40 ? 0u : 0x8000FF00u; });
+    const HWND boxes[] = {skin::SkinPictureBox().Create(parent.get(), 20, 20, 80, 16),
+                          CreateWindowExA(0, "Static", "WWWWWWWW", WS_CHILD | WS_VISIBLE, 20, 60, 80, 16,
+                                          parent.get(), nullptr, nullptr, nullptr)};
+    const auto row = [](HWND box) {
+        std::vector<COLORREF> pixels;
+        for (int x = 0; x < 80; ++x)
+            pixels.push_back(PixelAt(box, x, 8));
+        return pixels;
+    };
+    for (HWND box : boxes) {
+        skin::SkinPictureBox picture;
+        picture.Attach(box, halfClear.get());
+        Pump();
+        const auto face = row(box);
+        EXPECT_EQ(std::count(face.begin(), face.end(), kParentColor), 40)
+            << "the clear half shows the parent";
+        SetWindowTextA(box, "WWWWWWWW");
+        EXPECT_EQ(row(box), face) << "text set";
+        EnableWindow(box, FALSE);
+        EXPECT_EQ(row(box), face) << "disabled";
+    }
 }
 
 TEST(SkinPicture, ClicksReachTheParent) {

@@ -67,6 +67,7 @@ LRESULT CALLBACK TestParent::Proc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_ERASEBKGND: return 1;
     case WM_COMMAND:
         self->seen.commands.emplace_back(reinterpret_cast<HWND>(lParam), HIWORD(wParam));
+        if (self->onCommand) self->onCommand(reinterpret_cast<HWND>(lParam), HIWORD(wParam));
         return 0;
     case WM_NOTIFY: ++self->seen.notifies; return 0;
     case WM_STYLECHANGED: ++self->seen.styleChanges; return 0;
@@ -82,6 +83,14 @@ void Pump() {
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
+    }
+}
+
+void PumpFor(DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < milliseconds) {
+        Pump();
+        Sleep(5);
     }
 }
 

@@ -29,6 +29,9 @@ class TestParent {
     // Paints the parent and its children now, the parent first.
     void PaintNow() const;
 
+    // Runs for each WM_COMMAND reaching the parent's own procedure, as an application's handler would.
+    std::function<void(HWND control, int code)> onCommand;
+
     // What the parent's own procedure saw.
     struct Seen {
         std::vector<std::pair<HWND, int>> commands; // control, notification code
@@ -50,6 +53,8 @@ inline constexpr LRESULT kParentColorAnswer = 0x5A5A;
 
 // Dispatches every waiting message of this thread.
 void Pump();
+// Keeps dispatching for about the given time, so that posted and timed messages arrive.
+void PumpFor(DWORD milliseconds);
 
 // Reads one pixel of a window through its window DC (window coordinates).
 COLORREF PixelAt(HWND window, int x, int y);
