@@ -208,10 +208,11 @@ class Failure(unittest.TestCase):
 
     def test_a_reg_exe_that_fails_is_reported(self):
         with zen.throwaway_prefix() as env:
-            system32 = os.path.join(env["WINEPREFIX"], "drive_c", "windows", "system32")
-            shutil.copy(zen.FAILING_REG, os.path.join(system32, "reg.exe"))
-            env["WINEDLLOVERRIDES"] = env.get("WINEDLLOVERRIDES", "") + ";reg.exe=n"
-            with zen.running(zen.PROBE, env=env) as z:
+            zen.reg_delete("LogPixels", env)  # earlier runs in the test prefix may have written it
+            shutil.copy(zen.FAILING_REG, os.path.join(zen.system_folder(env), "reg.exe"))
+            # Only the program runs the stand-in: the registry is read back with Wine's own reg.exe.
+            failing = dict(env, WINEDLLOVERRIDES=env.get("WINEDLLOVERRIDES", "") + ";reg.exe=n")
+            with zen.running(zen.PROBE, env=failing) as z:
                 z.click(*APPLY)
                 text = zen.wait_for(z.error_box, 10, what="the error message")
                 self.assertIn("LogPixels", text)
