@@ -1,6 +1,7 @@
 #include "app/window_defs.h"
 
 #include "app/handlers.h"
+#include "app/version.h"
 #include "images/resource_ids.h"
 
 namespace app {
@@ -14,8 +15,9 @@ constexpr COLORREF kSilver = 0x00C0C0C0;
 
 constexpr LabelSettings kWarningLabel{"透明标签3",     kWhite, {kYaHei, -19},        TextEffect::None,
                                       TextAlign::Left, false,  VerticalAlign::Centre};
-constexpr LabelSettings kVersionLabel{"版本号：V1.0.0.1", kSilver, {kYaHei, -10},        TextEffect::None,
-                                      TextAlign::Left,    false,   VerticalAlign::Centre};
+constexpr LabelSettings kVersionLabel{
+    "版本号：V" ZEN_VERSION_TEXT, kSilver, {kYaHei, -10}, TextEffect::None, TextAlign::Left, false,
+    VerticalAlign::Centre};
 constexpr LabelSettings kSpareLabel{
     "", kWhite, {kYaHei, -16}, TextEffect::None, TextAlign::Left, false, VerticalAlign::Centre};
 

@@ -2,7 +2,8 @@
 press keys with xdotool, read pixels from screenshots and values from the registry.
 
 The developer script runs the scenario tests inside its environment (Xvfb, the build's Wine prefix with a
-persistent wineserver, the Chinese locale); ctest passes ZEN_BIN (the x86_64 build tree)."""
+persistent wineserver, the Chinese locale); ctest passes ZEN_BIN, the build tree of either architecture, and
+the tests drive the programs of that tree."""
 import contextlib
 import os
 import re
@@ -33,13 +34,27 @@ if not os.access(WINE64, os.X_OK):
     WINE64 = "wine"
 
 
-def wine(exe):
-    """The Wine loader that runs exe as this process's child."""
+X86_64 = 0x8664  # the machine field of a 64-bit executable's header
+
+
+def machine(exe):
     with open(exe, "rb") as f:
         header = f.read(4096)
     offset = struct.unpack_from("<I", header, 0x3C)[0]
-    machine = struct.unpack_from("<H", header, offset + 4)[0]
-    return WINE64 if machine == 0x8664 else "wine"
+    return struct.unpack_from("<H", header, offset + 4)[0]
+
+
+def wine(exe):
+    """The Wine loader that runs exe as this process's child."""
+    return WINE64 if machine(exe) == X86_64 else "wine"
+
+
+def system_folder(env):
+    """The folder on disk that C:\\windows\\system32 means to the programs under test: in a 64-bit prefix,
+    the file system sends a 32-bit process to syswow64 instead."""
+    windows = os.path.join(env["WINEPREFIX"], "drive_c", "windows")
+    wow64 = os.path.join(windows, "syswow64")
+    return wow64 if machine(PROBE) != X86_64 and os.path.isdir(wow64) else os.path.join(windows, "system32")
 
 
 def run(*args, env=None, check=True, timeout=60, encoding="utf-8"):
@@ -145,6 +160,10 @@ class Zentrilo:
     def __init__(self, exe=APP, env=None, runner=None):
         self.env = dict(os.environ if env is None else env)
         self.log_path = None
+        # Runs of the real reg.exe in the shared test prefix are undone at the end: Wine obeys LogPixels, so
+        # a value left there would change the DPI of every later test.
+        real_runs = exe == PROBE and (runner in (None, "real", "fail-start-once") or runner.startswith("slow:"))
+        self.undo_registry = real_runs and self.env.get("WINEPREFIX") == os.environ.get("WINEPREFIX")
         if exe == PROBE:
             fd, self.log_path = tempfile.mkstemp(prefix="zen-probe-", suffix=".log")
             os.close(fd)
@@ -286,6 +305,9 @@ class Zentrilo:
             self.proc.wait(5)
         if self.log_path and os.path.exists(self.log_path):
             os.unlink(self.log_path)
+        if self.undo_registry:
+            reg_delete("LogPixels", self.env)
+            reg_delete("Win8DpiScaling", self.env)
 
 
 @contextlib.contextmanager
