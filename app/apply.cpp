@@ -119,7 +119,7 @@ std::string Reason(const ProgramRun& run) {
     return late + (run.stopped ? "，已被结束" : "，也无法结束它，它可能仍在运行");
 }
 
-// Which value failed and why, what the registry now holds, and what to do.
+// Which value failed and why, and what the registry now holds.
 std::string FailureText(const char* value, const ProgramRun& run, int writtenLogPixels) {
     std::string text = std::string("无法写入注册表值 ") + value + "：" + Reason(run) + "。\r\n";
     if (writtenLogPixels)
@@ -127,14 +127,15 @@ std::string FailureText(const char* value, const ProgramRun& run, int writtenLog
                 " 没有写入，显示缩放只更改了一部分。";
     else
         text += "显示缩放没有更改。";
-    return text + kRetryAdvice;
+    return text;
 }
 
-// Apply ended without writing everything: say what happened, and go back to choosing so the user can
-// retry from a clean start.
-void ShowFailure(const std::string& text) {
+// Apply ended without writing everything: say what happened and what to do, and go back to choosing so
+// the user can retry from a clean start.
+void ShowFailure(std::string text) {
     StopStrip();
     WriteUnitProperty(kMainWindow, units::kTimer, kPropInterval, kIdleTickInterval);
+    text += kRetryAdvice;
     MessageBoxA(UnitHandle(kMainWindow), text.c_str(), kFailureCaption, MB_ICONERROR | MB_OK);
     g_app.applyStarted = false;
     WriteUnitProperty(kMainWindow, units::kApply, kPropDisabled, 0);
@@ -182,7 +183,7 @@ void OnApplyClicked() {
     g_app.applyStarted = true;
     HANDLE worker = nullptr;
     if (!StartThread(ApplySequence, nullptr, &worker)) {
-        ShowFailure(std::string(kNoWorkerText) + kRetryAdvice);
+        ShowFailure(kNoWorkerText);
         return;
     }
     g_app.applyThread = skin::KernelHandle(worker); // the handle of an earlier, failed attempt closes here
