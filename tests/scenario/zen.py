@@ -325,7 +325,17 @@ def throwaway_prefix():
     source = os.environ["WINEPREFIX"]
     folder = tempfile.mkdtemp(prefix="zen-prefix-")
     prefix = os.path.join(folder, "prefix")
-    run("cp", "-a", source, prefix)
+    # The prefix's wineserver saves the registry through a temporary file in the prefix from time to time,
+    # and a copy that meets one as it vanishes fails: the registry files themselves are always whole.
+    for attempt in range(3):
+        copy = subprocess.run(["cp", "-a", source, prefix], stdin=subprocess.DEVNULL,
+                              stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        if copy.returncode == 0:
+            break
+        shutil.rmtree(prefix, ignore_errors=True)
+        time.sleep(0.5)
+    else:
+        raise RuntimeError(f"copying the test prefix failed: {copy.stderr.decode(errors='replace')}")
     env = dict(os.environ, WINEPREFIX=prefix)
     try:
         yield env
