@@ -189,6 +189,12 @@ std::string SelfPath() {
     return path;
 }
 
+// Time limits grow with ZEN_TIME_SCALE, as in the scenario tests: an emulated machine starts programs slowly.
+DWORD Scaled(DWORD ms) {
+    const char* scale = std::getenv("ZEN_TIME_SCALE");
+    return scale ? static_cast<DWORD>(ms * std::atof(scale)) : ms;
+}
+
 bool ChildMode(const char* mode) {
     const char* value = std::getenv("ZEN_CHILD");
     return value && std::string(value) == mode;
@@ -215,7 +221,7 @@ TEST(Child, DISABLED_Slow) {
     if (!ChildMode("Slow")) return;
     if (const char* mutex = std::getenv("ZEN_SLOW_MUTEX"))
         WaitForSingleObject(OpenMutexA(SYNCHRONIZE, FALSE, mutex), INFINITE);
-    Sleep(1500);
+    Sleep(Scaled(1500));
     ExitProcess(7);
 }
 
@@ -256,7 +262,7 @@ TEST(RunProgram, EndsAProgramStillRunningAtTheLimitBeforeItReturns) {
     const std::string name = "ZentriloSlow" + std::to_string(GetCurrentProcessId());
     skin::KernelHandle mutex(CreateMutexA(nullptr, FALSE, name.c_str()));
     SetEnvironmentVariableA("ZEN_SLOW_MUTEX", name.c_str());
-    const ProgramRun run = StartChild("Slow", true, kShowHidden, 1000);
+    const ProgramRun run = StartChild("Slow", true, kShowHidden, Scaled(1000));
     SetEnvironmentVariableA("ZEN_SLOW_MUTEX", nullptr);
     EXPECT_TRUE(run.started && !run.ended && run.stopped);
     EXPECT_EQ(WaitForSingleObject(mutex.get(), 0), WAIT_ABANDONED) << "the child took it and is gone";

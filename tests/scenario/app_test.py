@@ -211,7 +211,7 @@ class Failure(unittest.TestCase):
             zen.reg_delete("LogPixels", env)  # earlier runs in the test prefix may have written it
             shutil.copy(zen.FAILING_REG, os.path.join(zen.system_folder(env), "reg.exe"))
             stand_in = dict(env, WINEDLLOVERRIDES=env.get("WINEDLLOVERRIDES", "") + ";reg.exe=n",
-                            ZEN_PROBE_LIMIT="1500")
+                            ZEN_PROBE_LIMIT=str(int(1500 * zen.TIME_SCALE)))
             hang = {"ZEN_REG_HANG": "1"}
             for extra, reason in (({}, "reg.exe 出错退出（退出代码 1）"), (hang, "reg.exe 在 30 秒内没有完成，已被结束")):
                 with self.subTest(reason), zen.running(zen.PROBE, env=dict(stand_in, **extra)) as z:

@@ -30,6 +30,8 @@ VERSION_TEXT = (701, 493, 89, 32)  # the version label on the overlay
 # at once: its pid and exit code are not the program's. The 64-bit loader keeps both; `wine` does for a
 # 32-bit program.
 WINE64 = os.environ.get("ZEN_WINE64", "/usr/lib/wine/wine64")
+# Every time limit in the tests is multiplied by this: an emulated machine runs Wine several times slower.
+TIME_SCALE = float(os.environ.get("ZEN_TIME_SCALE", "1"))
 if not os.access(WINE64, os.X_OK):
     WINE64 = "wine"
 
@@ -60,7 +62,7 @@ def system_folder(env):
 def run(*args, env=None, check=True, timeout=60, encoding="utf-8"):
     args = [str(a) for a in args]
     result = subprocess.run(args, env=env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
-                            stderr=subprocess.DEVNULL, timeout=timeout)
+                            stderr=subprocess.DEVNULL, timeout=timeout * TIME_SCALE)
     text = result.stdout.decode(encoding, "replace").replace("\r", "")
     if check and result.returncode != 0:
         raise RuntimeError(f"{args[0]} failed ({result.returncode}): {text}")
@@ -68,6 +70,7 @@ def run(*args, env=None, check=True, timeout=60, encoding="utf-8"):
 
 
 def wait_for(predicate, timeout=10.0, interval=0.05, what="condition"):
+    timeout *= TIME_SCALE
     deadline = time.monotonic() + timeout
     while True:
         value = predicate()
@@ -297,7 +300,7 @@ class Zentrilo:
         return self.proc.poll() is None
 
     def wait_exit(self, timeout=5):
-        return self.proc.wait(timeout)
+        return self.proc.wait(timeout * TIME_SCALE)
 
     def close(self):
         if self.alive():
