@@ -21,8 +21,7 @@ HRESULT AllocString(const std::wstring& text, BSTR* out) {
     return *out ? S_OK : E_OUTOFMEMORY;
 }
 
-std::wstring WideText(HWND window) {
-    const std::string text = ReadWindowText(window);
+std::wstring WideText(const std::string& text) {
     const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring wide(length > 0 ? length : 0, L'\0');
     if (length > 0)
@@ -30,9 +29,12 @@ std::wstring WideText(HWND window) {
     return wide;
 }
 
-class ButtonAccessible final : public IAccessible {
+// What every object of the toolkit shares: reference counting, no type information, no children, the
+// window's place on screen, and no answer to the questions an object has nothing to say to.
+class WindowAccessible : public IAccessible {
   public:
-    explicit ButtonAccessible(HWND button) : button_(button) {}
+    explicit WindowAccessible(HWND window) : window_(window) {}
+    virtual ~WindowAccessible() = default;
 
     // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
@@ -66,9 +68,9 @@ class ButtonAccessible final : public IAccessible {
         return E_NOTIMPL;
     }
 
-    // IAccessible. The button has no children: every question about another child is refused.
+    // IAccessible. No object has children: every question about another child is refused.
     HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override {
-        return AccessibleObjectFromWindow(button_, static_cast<DWORD>(OBJID_WINDOW), __uuidof(IDispatch),
+        return AccessibleObjectFromWindow(window_, static_cast<DWORD>(OBJID_WINDOW), __uuidof(IDispatch),
                                           reinterpret_cast<void**>(parent));
     }
     HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override {
@@ -81,18 +83,21 @@ class ButtonAccessible final : public IAccessible {
     }
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
         *name = nullptr;
-        return IsSelf(child) ? AllocString(WideText(button_), name) : E_INVALIDARG;
+        return IsSelf(child) ? AllocString(Name(), name) : E_INVALIDARG;
     }
     HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
         return Nothing(child, value);
     }
     HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* text) override {
-        return Nothing(child, text);
+        *text = nullptr;
+        if (!IsSelf(child)) return E_INVALIDARG;
+        const std::wstring description = Description();
+        return description.empty() ? S_FALSE : AllocString(description, text);
     }
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
         if (!IsSelf(child)) return E_INVALIDARG;
         role->vt = VT_I4;
-        role->lVal = IsOption() ? ROLE_SYSTEM_RADIOBUTTON : ROLE_SYSTEM_PUSHBUTTON;
+        role->lVal = Role();
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
@@ -111,34 +116,24 @@ class ButtonAccessible final : public IAccessible {
         return Nothing(child, keys);
     }
     HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* focus) override {
-        if (GetFocus() != button_) {
-            focus->vt = VT_EMPTY;
-            return S_FALSE;
-        }
-        focus->vt = VT_I4;
-        focus->lVal = CHILDID_SELF;
-        return S_OK;
+        focus->vt = VT_EMPTY;
+        return S_FALSE;
     }
     HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* selection) override {
         selection->vt = VT_EMPTY;
         return S_FALSE;
     }
     HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override {
-        *action = nullptr;
-        if (!IsSelf(child)) return E_INVALIDARG;
-        return AllocString(IsOption() ? kSelectAction : kPressAction, action);
+        return Nothing(child, action);
     }
-    HRESULT STDMETHODCALLTYPE accSelect(long flags, VARIANT child) override {
-        if (!IsSelf(child)) return E_INVALIDARG;
-        if (flags != SELFLAG_TAKEFOCUS) return E_NOTIMPL;
-        SetFocus(button_);
-        return S_OK;
+    HRESULT STDMETHODCALLTYPE accSelect(long, VARIANT child) override {
+        return IsSelf(child) ? E_NOTIMPL : E_INVALIDARG;
     }
     HRESULT STDMETHODCALLTYPE accLocation(long* left, long* top, long* width, long* height,
                                           VARIANT child) override {
         if (!IsSelf(child)) return E_INVALIDARG;
         RECT rect{};
-        GetWindowRect(button_, &rect);
+        GetWindowRect(window_, &rect);
         *left = rect.left;
         *top = rect.top;
         *width = rect.right - rect.left;
@@ -151,7 +146,7 @@ class ButtonAccessible final : public IAccessible {
     }
     HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT* hit) override {
         RECT rect{};
-        GetWindowRect(button_, &rect);
+        GetWindowRect(window_, &rect);
         if (!PtInRect(&rect, POINT{x, y})) {
             hit->vt = VT_EMPTY;
             return S_FALSE;
@@ -160,37 +155,98 @@ class ButtonAccessible final : public IAccessible {
         hit->lVal = CHILDID_SELF;
         return S_OK;
     }
-    // Clicks as the mouse would; posted, so that the click handler does not run inside the client's call.
     HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
-        if (!IsSelf(child)) return E_INVALIDARG;
-        if (!IsWindowEnabled(button_)) return E_FAIL;
-        PostMessageA(GetParent(button_), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button_), BN_CLICKED),
-                     reinterpret_cast<LPARAM>(button_));
-        return S_OK;
+        return IsSelf(child) ? DISP_E_MEMBERNOTFOUND : E_INVALIDARG;
     }
     HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) override { return E_NOTIMPL; }
 
-  private:
-    bool IsOption() const { return GetProp(button_, kPropOption) != 0; }
-
-    long State() const {
-        long state = 0;
-        if (!IsWindowVisible(button_)) state |= STATE_SYSTEM_INVISIBLE;
-        state |= IsWindowEnabled(button_) ? STATE_SYSTEM_FOCUSABLE : STATE_SYSTEM_UNAVAILABLE;
-        if (GetFocus() == button_) state |= STATE_SYSTEM_FOCUSED;
-        if (IsOption() && GetProp(button_, kPropChecked)) state |= STATE_SYSTEM_CHECKED;
-        return state;
-    }
+  protected:
+    virtual std::wstring Name() const = 0;
+    virtual std::wstring Description() const { return {}; }
+    virtual long Role() const = 0;
+    virtual long State() const = 0;
 
     static HRESULT Nothing(VARIANT child, BSTR* text) {
         *text = nullptr;
         return IsSelf(child) ? S_FALSE : E_INVALIDARG;
     }
 
-    HWND button_;
+    HWND window_;
+
+  private:
     std::atomic<ULONG> references_{1};
 };
+
+class ButtonAccessible final : public WindowAccessible {
+  public:
+    using WindowAccessible::WindowAccessible;
+
+    HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* focus) override {
+        if (GetFocus() != window_) return WindowAccessible::get_accFocus(focus);
+        focus->vt = VT_I4;
+        focus->lVal = CHILDID_SELF;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override {
+        *action = nullptr;
+        if (!IsSelf(child)) return E_INVALIDARG;
+        return AllocString(IsOption() ? kSelectAction : kPressAction, action);
+    }
+    HRESULT STDMETHODCALLTYPE accSelect(long flags, VARIANT child) override {
+        if (!IsSelf(child)) return E_INVALIDARG;
+        if (flags != SELFLAG_TAKEFOCUS) return E_NOTIMPL;
+        SetFocus(window_);
+        return S_OK;
+    }
+    // Clicks as the mouse would; posted, so that the click handler does not run inside the client's call.
+    HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
+        if (!IsSelf(child)) return E_INVALIDARG;
+        if (!IsWindowEnabled(window_)) return E_FAIL;
+        PostMessageA(GetParent(window_), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window_), BN_CLICKED),
+                     reinterpret_cast<LPARAM>(window_));
+        return S_OK;
+    }
+
+  private:
+    bool IsOption() const { return GetProp(window_, kPropOption) != 0; }
+
+    std::wstring Name() const override { return WideText(ReadWindowText(window_)); }
+    std::wstring Description() const override {
+        const auto* text = reinterpret_cast<const char*>(GetProp(window_, kPropDescription));
+        return text ? WideText(text) : std::wstring();
+    }
+    long Role() const override { return IsOption() ? ROLE_SYSTEM_RADIOBUTTON : ROLE_SYSTEM_PUSHBUTTON; }
+    long State() const override {
+        long state = 0;
+        if (!IsWindowVisible(window_)) state |= STATE_SYSTEM_INVISIBLE;
+        state |= IsWindowEnabled(window_) ? STATE_SYSTEM_FOCUSABLE : STATE_SYSTEM_UNAVAILABLE;
+        if (GetFocus() == window_) state |= STATE_SYSTEM_FOCUSED;
+        if (IsOption() && GetProp(window_, kPropChecked)) state |= STATE_SYSTEM_CHECKED;
+        return state;
+    }
+};
+
+// The texts are copied: the object may be asked long after the alert was raised.
+class AlertAccessible final : public WindowAccessible {
+  public:
+    AlertAccessible(HWND window, const char* title, const char* text)
+        : WindowAccessible(window), title_(WideText(title)), text_(WideText(text)) {}
+
+  private:
+    std::wstring Name() const override { return title_; }
+    std::wstring Description() const override { return text_; }
+    long Role() const override { return ROLE_SYSTEM_ALERT; }
+    long State() const override { return STATE_SYSTEM_READONLY; }
+
+    std::wstring title_, text_;
+};
+
+LRESULT Answer(IAccessible* object, WPARAM wParam) {
+    const LRESULT answer = LresultFromObject(__uuidof(IAccessible), wParam, object);
+    object->Release();
+    return answer < 0 ? 0 : answer; // a failure is a negative error code
+}
 
 } // namespace
 
@@ -200,10 +256,11 @@ IAccessible* NewButtonAccessible(HWND button) {
 
 LRESULT AnswerObjectRequest(HWND button, WPARAM wParam, LPARAM lParam) {
     if (static_cast<DWORD>(lParam) != static_cast<DWORD>(OBJID_CLIENT)) return 0;
-    IAccessible* object = NewButtonAccessible(button);
-    const LRESULT answer = LresultFromObject(__uuidof(IAccessible), wParam, object);
-    object->Release();
-    return answer < 0 ? 0 : answer; // a failure is a negative error code
+    return Answer(NewButtonAccessible(button), wParam);
+}
+
+LRESULT AnswerAlertRequest(HWND window, WPARAM wParam, const char* title, const char* text) {
+    return Answer(new AlertAccessible(window, title, text), wParam);
 }
 
 } // namespace skin

@@ -133,6 +133,11 @@ void SkinButton::SetChecked(bool checked) const {
     if (changed) NotifyWinEvent(EVENT_OBJECT_STATECHANGE, window_, OBJID_CLIENT, CHILDID_SELF);
 }
 
+void SkinButton::SetDescription(const char* text) const {
+    SetProperty(kPropDescription, reinterpret_cast<intptr_t>(text));
+    NotifyWinEvent(EVENT_OBJECT_DESCRIPTIONCHANGE, window_, OBJID_CLIENT, CHILDID_SELF);
+}
+
 LRESULT CALLBACK ButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_PAINT: PaintButton(button); return 0;

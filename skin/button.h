@@ -30,6 +30,9 @@ class SkinButton : public SkinControl {
     // Makes the button one option of a group, the selected one when checked: accessibility clients then
     // see a radio button and its state. The face is the program's to change.
     void SetChecked(bool checked) const;
+    // What accessibility clients are told of the button besides its name, such as what pressing it
+    // will do; nullptr: nothing. Only the pointer is kept: text must live as long as the button.
+    void SetDescription(const char* text) const;
 };
 
 LRESULT CALLBACK ButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam);

@@ -32,9 +32,10 @@ inline constexpr char kPropOrderColor[] = "PngControl_OrderColor";
 inline constexpr char kPropOrderAlpha[] = "PngControl_OrderAlpha";
 inline constexpr char kPropDrawState[] = "Tivra_DrawState";
 inline constexpr char kPropToolTips[] = "Tivra_ToolTips";
-inline constexpr char kPropOption[] = "Tivra_Option";       // 1: the button is one option of a group
-inline constexpr char kPropChecked[] = "Tivra_Checked";     // 1: that option is the selected one
-inline constexpr char kPropFocusCues[] = "Tivra_FocusCues"; // on a window: 1 when it shows focus cues
+inline constexpr char kPropOption[] = "Tivra_Option";           // 1: the button is one option of a group
+inline constexpr char kPropChecked[] = "Tivra_Checked";         // 1: that option is the selected one
+inline constexpr char kPropFocusCues[] = "Tivra_FocusCues";     // on a window: 1 when it shows focus cues
+inline constexpr char kPropDescription[] = "Tivra_Description"; // text screen readers add to the name
 
 // Control kind codes stored under kPropType.
 enum ControlKind : int { kKindNone = 0, kKindPicture = 2, kKindButton = 3, kKindTextField = 4 };
