@@ -24,8 +24,11 @@ constexpr int kStripBackground = RgbColor(246, 246, 246);
 constexpr int kEndlessLoop = 0;
 constexpr int kDoneLogOffTop = 448;
 constexpr char kWarningText[] = "注销前请保存所有已打开的文件，并关闭所有程序";
+// What the finished artwork says in pixels, for those who hear rather than see it.
+constexpr char kFinishedWords[] = "修复完成，请测试效果！";
 constexpr char kFailureCaption[] = "应用失败";
 constexpr char kRetryAdvice[] = "\r\n\r\n请再次点击“应用”重试。";
+constexpr char kReopenAdvice[] = "\r\n\r\n请重新打开本程序，再次应用。";
 constexpr char kNoWorkerText[] = "无法开始应用：系统无法启动新的线程。\r\n显示缩放没有更改。";
 
 ProgramRun RunAndWait(const char* application, const char* commandLine, int showMode) {
@@ -33,6 +36,13 @@ ProgramRun RunAndWait(const char* application, const char* commandLine, int show
 }
 
 ProgramRunner g_runner = RunAndWait;
+
+// Set once the windows are gone and the program is about to end: the worker skips the pause before the
+// finished state. Made at first use and kept for the process.
+HANDLE Closing() {
+    static const HANDLE closing = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    return closing;
+}
 
 std::string LogPixelsCommand(int value) {
     return "reg.exe add \"HKCU\\Control Panel\\Desktop\" /v LogPixels /t REG_DWORD /d " +
@@ -96,19 +106,23 @@ void ShowFinished() {
     using images::Art;
     g_app.mainSkin.SetBackImageData(images::ArtBytes(Art::DoneBackground));
     SendMessageA(g_app.applySkin.Handle(), WM_CLOSE, 0, 0);
-    WriteUnitProperty(kMainWindow, units::kLogOff, kPropDisabled, 0);
     WriteUnitProperty(kMainWindow, units::kLogOff, kPropTop, kDoneLogOffTop);
     g_app.logOffSkin.Attach(UnitHandle(kMainWindow, units::kLogOff), nullptr);
     g_app.logOffSkin.SetImages(images::DecodeImage(images::ArtBytes(Art::LogOffNormal)),
                                images::DecodeImage(images::ArtBytes(Art::LogOffHover)),
                                images::DecodeImage(images::ArtBytes(Art::LogOffPressed)));
+    g_app.logOffSkin.SetDescription(kWarningText);
     EnsureOverlay();
     StopStrip();
     RedrawNow(kOverlayWindow);
-    g_app.mainSkin.Refresh();
     // The text first: the label's placeholder never shows.
     WriteUnitProperty(kOverlayWindow, units::kWarning, kPropText, kWarningText);
     WriteUnitProperty(kOverlayWindow, units::kWarning, kPropVisible, 1);
+    // A screen reader tells the outcome and the warning before the focus reaches Log off.
+    Announce(kMainWindow, kFinishedWords, kWarningText);
+    WriteUnitProperty(kMainWindow, units::kLogOff, kPropVisible, 1);
+    WriteUnitProperty(kMainWindow, units::kLogOff, kPropDisabled, 0);
+    g_app.mainSkin.Refresh();
 }
 
 // What went wrong with one reg.exe run, as the user is told it.
@@ -141,6 +155,17 @@ void ShowFailure(std::string text) {
     WriteUnitProperty(kMainWindow, units::kApply, kPropDisabled, 0);
 }
 
+// A failure is told even when the user closed the window while reg.exe ran: the program then ends once
+// the box is answered.
+void ReportFailure(std::string text) {
+    RunOnUiThread([&] {
+        if (IsCreated(kMainWindow))
+            ShowFailure(std::move(text));
+        else
+            MessageBoxA(nullptr, (text + kReopenAdvice).c_str(), kFailureCaption, MB_ICONERROR | MB_OK);
+    });
+}
+
 } // namespace
 
 ProgramRunner SetProgramRunner(ProgramRunner runner) {
@@ -164,18 +189,31 @@ DWORD WINAPI ApplySequence(void*) {
     if (logPixels) {
         const ProgramRun run = g_runner(regExe.c_str(), LogPixelsCommand(logPixels).c_str(), kShowHidden);
         if (!Succeeded(run)) {
-            OnUi([&] { ShowFailure(FailureText("LogPixels", run, 0)); });
+            ReportFailure(FailureText("LogPixels", run, 0));
             return 0;
         }
     }
+    // Once LogPixels is written, Win8DpiScaling is too, even when the window was closed meanwhile.
     const ProgramRun run = g_runner(regExe.c_str(), kWin8DpiScalingCommand, kShowHidden);
     if (!Succeeded(run)) {
-        OnUi([&] { ShowFailure(FailureText("Win8DpiScaling", run, logPixels)); });
+        ReportFailure(FailureText("Win8DpiScaling", run, logPixels));
         return 0;
     }
-    Delay(kSettleDelay);
+    WaitForSingleObject(Closing(), kSettleDelay);
     OnUi(ShowFinished);
     return 0;
+}
+
+void LetApplyFinish() {
+    HANDLE worker = g_app.applyThread.get();
+    if (!worker) return;
+    SetEvent(Closing());
+    // The worker hands its steps to this thread: go on answering them until it has ended.
+    while (MsgWaitForMultipleObjects(1, &worker, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&msg);
+    }
 }
 
 void OnApplyClicked() {

@@ -29,10 +29,13 @@ void SetUpMainWindow() {
     CollectOptionImages(retired);
     retired.Collect(UnitHandle(kMainWindow, units::kApply));
     retired.Collect(UnitHandle(kMainWindow, units::kClose));
-    // The step display's picture box is made once; a re-run finds it in place.
-    if (!g_app.stepPicture.IsAlive())
+    // The step display's picture box is made once; a re-run finds it in place. It shows nothing, so it
+    // stays hidden, and screen readers find nothing there either.
+    if (!g_app.stepPicture.IsAlive()) {
         g_app.stepPicture.Create(main, kStepPictureLeft, kStepPictureTop, kStepPictureWidth,
                                  kStepPictureHeight);
+        ShowWindow(g_app.stepPicture.Handle(), SW_HIDE);
+    }
     ResetOptions();
     g_app.applySkin.Attach(UnitHandle(kMainWindow, units::kApply), nullptr);
     g_app.applySkin.SetImages(DecodeImage(ArtBytes(Art::ApplyNormal)), DecodeImage(ArtBytes(Art::ApplyHover)),
@@ -44,12 +47,9 @@ void SetUpMainWindow() {
     retired.Release();
     WriteUnitProperty(kMainWindow, units::kLogOff, kPropDisabled, 1);
     RaiseOwnedWindows(main); // becoming layered gave MainWindow a new surface
-    // The window system's keyboard focus is not on that new surface yet (Wine without a window manager
-    // leaves it nowhere): setting the focus again hands it over, so the keys reach MainWindow at once.
-    if (GetFocus() == main) {
-        SetFocus(nullptr);
-        SetFocus(main);
-    }
+    // A screen reader starts on the selected option, and the keys reach MainWindow at once. A re-run after
+    // a restore leaves the focus where the user had it.
+    SetInitialFocus(kMainWindow, units::kOption100);
 }
 
 } // namespace app

@@ -2,6 +2,7 @@
 // MainWindow and the message loop.
 #include "app/startup.h"
 
+#include "app/apply.h"
 #include "app/globals.h"
 #include "app/runtime/fatal_error.h"
 #include "app/runtime/message_loop.h"
@@ -50,6 +51,7 @@ int RunZentrilo() {
     InitUiThread();
     if (!LoadWindow(kMainWindow)) FatalError("载入启动窗口失败");
     RunMessageLoop();
+    LetApplyFinish();
     return 0;
 }
 

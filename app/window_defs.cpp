@@ -29,7 +29,9 @@ constexpr UnitDefinition kMainUnits[] = {
      OnOption125},
     {units::kOption100, UnitKind::PushButton, 83, 380, 160, 32, true, false, true, "正常-100% (默认)",
      nullptr, OnOption100},
-    {units::kLogOff, UnitKind::PushButton, 488, 373, 160, 52, true, false, true, "注销", nullptr, OnLogOff},
+    // Log off is hidden until Apply offers it: nothing is drawn there, and nothing is there for screen
+    // readers either.
+    {units::kLogOff, UnitKind::PushButton, 488, 373, 160, 52, false, false, true, "注销", nullptr, OnLogOff},
     {units::kTimer, UnitKind::TimerUnit, 312, 16, 26, 26, false, false, false, nullptr, nullptr, nullptr,
      OnTimerTick},
     {units::kClose, UnitKind::PushButton, 757, 18, 18, 18, true, false, true, "关闭", nullptr,

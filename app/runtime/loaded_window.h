@@ -32,7 +32,12 @@ struct LoadedWindow {
     HWND hwnd = nullptr;
     bool loading = false;
     bool focusWaiting = false; // a unit lost its input while focused; the window holds the focus for now
-    UINT uiState = 0;          // UISF_ flags: which keyboard cues the window hides
+    // The unit that had the focus when the window last lost the activation, or that is to take it first:
+    // the focus goes back there when the window is activated again.
+    const char* focusUnit = nullptr;
+    // The latest alert raised for screen readers, which they ask for after it was raised.
+    std::string alertTitle, alertText;
+    UINT uiState = 0; // UISF_ flags: which keyboard cues the window hides
     std::optional<COLORREF> background;
     std::vector<LoadedUnit> units;
     std::map<std::string, PendingUnit> pending;

@@ -15,11 +15,23 @@ void RaiseOwnedWindows(HWND owner) {
 }
 
 void KeepOwnedWindowsAbove() {
+    // Long enough to see the idle timer tick at least once after a late rise.
+    constexpr ULONGLONG kSettleMs = 2500;
     static HWND lastFocus = nullptr;
+    static bool lastShown = false;
+    static ULONGLONG settleUntil = 0;
     HWND focus = GetFocus();
-    if (focus == lastFocus) return;
-    lastFocus = focus;
-    if (focus) RaiseOwnedWindows(GetAncestor(focus, GA_ROOT));
+    HWND window = focus ? GetAncestor(focus, GA_ROOT) : nullptr;
+    const bool shown = window && !IsIconic(window);
+    const ULONGLONG now = GetTickCount64();
+    if (focus != lastFocus || shown != lastShown) {
+        lastFocus = focus;
+        lastShown = shown;
+        settleUntil = now + kSettleMs;
+    } else if (now > settleUntil) {
+        return;
+    }
+    if (shown) RaiseOwnedWindows(window);
 }
 
 } // namespace app

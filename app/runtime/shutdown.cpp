@@ -34,7 +34,7 @@ ExitWindowsCall SetExitWindowsCall(ExitWindowsCall call) {
 
 bool ShutDownSystem(int mode, CloseOthers closeOthers) {
     if (mode < kPowerOff || mode > kHibernate) return false;
-    if (!EnableShutdownPrivilege()) return false;
+    if (mode != kLogOff && !EnableShutdownPrivilege()) return false;
     if (mode == kSuspend || mode == kHibernate)
         return SetSystemPowerState(mode == kSuspend, closeOthers == CloseOthers::Force);
     const UINT how = mode == kPowerOff ? EWX_POWEROFF : mode == kReboot ? EWX_REBOOT : EWX_LOGOFF;

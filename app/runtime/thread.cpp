@@ -12,8 +12,4 @@ bool StartThread(LPTHREAD_START_ROUTINE routine, void* parameter, HANDLE* handle
     return true;
 }
 
-void Delay(int milliseconds) {
-    Sleep(milliseconds > 0 ? static_cast<DWORD>(milliseconds) : 0);
-}
-
 } // namespace app

@@ -8,7 +8,4 @@ namespace app {
 // closed at once otherwise. Returns whether a thread was started.
 bool StartThread(LPTHREAD_START_ROUTINE routine, void* parameter = nullptr, HANDLE* handle = nullptr);
 
-// Blocks the calling thread only; a negative time counts as 0.
-void Delay(int milliseconds);
-
 } // namespace app

@@ -26,15 +26,19 @@ void SetUnitVisible(const LoadedUnit& unit, bool visible) {
 // A unit that stops taking input gives the focus back to its window, which keeps Esc and Tab working;
 // the system would leave the focus nowhere. The focus waits there for the next unit of the window that
 // takes input again, unless the user has moved it meanwhile: after Apply that is Log off, after a failed
-// Apply it is Apply itself, so a keyboard user goes on where the face goes on.
-void SetUnitEnabled(LoadedWindow& w, HWND unit, bool enabled) {
+// Apply it is Apply itself, so a keyboard user goes on where the face goes on. A window that is not
+// active meanwhile hands that unit the focus when it is activated again.
+void SetUnitEnabled(LoadedWindow& w, const char* name, HWND unit, bool enabled) {
     const bool hadFocus = GetFocus() == unit;
     EnableWindow(unit, enabled);
     if (!enabled && hadFocus) {
         SetFocus(w.hwnd);
         w.focusWaiting = true;
-    } else if (enabled && std::exchange(w.focusWaiting, false) && GetFocus() == w.hwnd) {
-        SetFocus(unit);
+    } else if (enabled && std::exchange(w.focusWaiting, false)) {
+        if (GetFocus() == w.hwnd)
+            SetFocus(unit);
+        else if (GetActiveWindow() != w.hwnd && name)
+            w.focusUnit = FindUnit(w, name)->def->name;
     }
 }
 
@@ -126,7 +130,7 @@ void WriteUnitProperty(const WindowDefinition& def, const char* unit, int proper
             ShowWindow(w.hwnd, value.number ? SW_SHOW : SW_HIDE);
         }
         break;
-    case kPropDisabled: SetUnitEnabled(w, UnitHandle(def, unit), value.number == 0); break;
+    case kPropDisabled: SetUnitEnabled(w, unit, UnitHandle(def, unit), value.number == 0); break;
     }
 }
 

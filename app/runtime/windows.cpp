@@ -7,12 +7,16 @@
 #include "app/runtime/loaded_window.h"
 #include "app/runtime/message_loop.h"
 #include "app/runtime/timer_unit.h"
+#include "skin/accessible.h"
 
 namespace app {
 namespace {
 
 constexpr char kWindowClass[] = "ZentriloWindow";
 constexpr char kMissingUnit[] = "指定窗口或窗口组件不存在或尚未载入";
+// The object identifier under which a window's alert answers WM_GETOBJECT: one of the window's own, as
+// the system's identifiers are all negative.
+constexpr LONG kAlertObject = 1;
 
 void Fire(Handler handler) {
     if (handler) handler();
@@ -101,14 +105,31 @@ void StartDrag(HWND hwnd, LPARAM lParam) {
     SendMessageA(hwnd, WM_NCLBUTTONDOWN, HTCAPTION, lParam);
 }
 
+// A click may have been queued before its unit stopped taking input or went away (an accessibility
+// client's default action is posted, and a client may ask twice before the first is handled): it then
+// does nothing, as a click on a disabled button would.
 LRESULT OnCommand(LoadedWindow& w, WPARAM wParam, LPARAM lParam) {
     if (HIWORD(wParam) != BN_CLICKED) return 0;
     for (auto& unit : w.units)
         if (unit.hwnd == reinterpret_cast<HWND>(lParam)) {
-            Fire(unit.def->clicked);
+            if (IsWindowEnabled(unit.hwnd)) Fire(unit.def->clicked);
             break;
         }
     return 0;
+}
+
+// The focus goes back where it was when the window is activated again; a minimised window takes none.
+bool OnActivate(LoadedWindow& w, WPARAM wParam) {
+    if (LOWORD(wParam) == WA_INACTIVE) {
+        RememberFocus(w);
+        return false;
+    }
+    return !HIWORD(wParam) && RestoreFocus(w);
+}
+
+LRESULT AnswerAlert(const LoadedWindow& w, WPARAM wParam, LPARAM lParam) {
+    if (static_cast<LONG>(lParam) != kAlertObject || w.alertTitle.empty()) return 0;
+    return skin::AnswerAlertRequest(w.hwnd, wParam, w.alertTitle.c_str(), w.alertText.c_str());
 }
 
 bool EraseBackground(const LoadedWindow& w, HDC dc) {
@@ -125,6 +146,12 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     if (!w) return DefWindowProcA(hwnd, message, wParam, lParam);
     switch (message) {
     case WM_COMMAND: return OnCommand(*w, wParam, lParam);
+    case WM_ACTIVATE:
+        if (OnActivate(*w, wParam)) return 0;
+        break;
+    case WM_GETOBJECT:
+        if (LRESULT alert = AnswerAlert(*w, wParam, lParam)) return alert;
+        break;
     case WM_LBUTTONDOWN:
         if (w->def->dragAnywhere) StartDrag(hwnd, lParam);
         return 0;
@@ -192,6 +219,9 @@ bool LoadWindow(const WindowDefinition& def, HWND owner) {
     w.loading = true;
     w.background.reset();
     w.focusWaiting = false;
+    w.focusUnit = nullptr;
+    w.alertTitle.clear();
+    w.alertText.clear();
     w.uiState = kCuesHiddenUiState;
     if (!CreateTopLevel(w, owner)) {
         w.loading = false;
@@ -235,6 +265,24 @@ void RedrawNow(const WindowDefinition& def) {
 
 void CloseWindowAsync(const WindowDefinition& def) {
     PostMessageA(UnitHandle(def), kWindowCloseRequest, 0, 0);
+}
+
+void SetInitialFocus(const WindowDefinition& def, const char* unit) {
+    LoadedWindow& w = RecordOf(def);
+    UnitHandle(def, unit); // ends the program when the unit is not there
+    if (w.focusUnit) return;
+    w.focusUnit = FindUnit(w, unit)->def->name;
+    // Moving the focus from the window to the unit also hands the window system's keyboard focus to the
+    // window's surface, which it may not have yet (a layered window gets a new one).
+    if (GetActiveWindow() == w.hwnd) RestoreFocus(w);
+}
+
+void Announce(const WindowDefinition& def, const char* title, const char* text) {
+    LoadedWindow& w = RecordOf(def);
+    UnitHandle(def); // ends the program when the window is not there
+    w.alertTitle = title;
+    w.alertText = text;
+    NotifyWinEvent(EVENT_SYSTEM_ALERT, w.hwnd, kAlertObject, CHILDID_SELF);
 }
 
 } // namespace app
