@@ -1,16 +1,25 @@
 // The Apply worker in-process, with the program runner replaced: which registry commands it starts, in
-// which order, what the user is told when a run fails, and that a failed attempt leaves nothing behind.
-// Each test starts from a freshly loaded MainWindow, so they pass in any order.
+// which order, what the user is told when a run fails, that a failed attempt leaves nothing behind, that
+// clicks queued faster than they are handled start one worker, and Log off when the system refuses it.
+// Each test starts from a freshly loaded MainWindow, so they pass in any order. A close while reg.exe
+// runs is tried in a child process, which must end for the outcome to show.
 #include "app/apply.h"
 #include "app/globals.h"
 #include "app/handlers.h"
 #include "app/runtime/unit_properties.h"
 #include "app/runtime/windows.h"
+#include "app/runtime/shutdown.h"
+#include "app/startup.h"
 #include "skin/owners.h"
+#include "tests/support/child_process.h"
 
 #include <gtest/gtest.h>
+#include <oleacc.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <mutex>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -36,25 +45,35 @@ ProgramRun RecordRun(const char* application, const char* commandLine, int showM
     return g_runs.size() <= g_outcomes.size() ? g_outcomes[g_runs.size() - 1] : ProgramRun{true, true, 0};
 }
 
+void Pump() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+// If a message box with caption is up, presses its OK and returns its text.
+std::string AnswerBox(const char* caption) {
+    std::string text;
+    HWND box = FindWindowA("#32770", caption);
+    if (!box) return text;
+    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        char cls[64] = {}, line[512] = {};
+        GetClassNameA(c, cls, sizeof cls);
+        if (std::string(cls) == "Static" && GetWindowTextA(c, line, sizeof line) > 0) text = line;
+    }
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    return text;
+}
+
 // Pumps this (the main) thread's messages until the worker has ended, answering an error box if one
 // comes up; returns the error box's text.
 std::string PumpUntilDone(HANDLE worker) {
     std::string errorText;
     for (;;) {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        if (HWND box = FindWindowA("#32770", "应用失败")) {
-            for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-                char cls[64] = {}, text[512] = {};
-                GetClassNameA(c, cls, sizeof cls);
-                if (std::string(cls) == "Static" && GetWindowTextA(c, text, sizeof text) > 0)
-                    errorText = text;
-            }
-            PostMessageA(box, WM_COMMAND, IDOK, 0);
-        }
+        Pump();
+        if (std::string text = AnswerBox("应用失败"); !text.empty()) errorText = text;
         if (MsgWaitForMultipleObjects(1, &worker, FALSE, 20, QS_ALLINPUT) == WAIT_OBJECT_0) break;
     }
     return errorText;
@@ -79,6 +98,8 @@ class ApplyWorker : public ::testing::Test {
 
 constexpr char kLogPixels120[] =
     "reg.exe add \"HKCU\\Control Panel\\Desktop\" /v LogPixels /t REG_DWORD /d 120 /f";
+constexpr char kLogPixels96[] =
+    "reg.exe add \"HKCU\\Control Panel\\Desktop\" /v LogPixels /t REG_DWORD /d 96 /f";
 constexpr char kWin8[] =
     "reg.exe add \"HKCU\\Control Panel\\Desktop\" /v Win8DpiScaling /t REG_DWORD /d 1 /f";
 
@@ -151,6 +172,115 @@ TEST_F(ApplyWorker, FailedAttemptsLeaveNothingBehind) {
     EXPECT_EQ(skin::LiveGdiObjects(), gdi);
     EXPECT_EQ(skin::LiveGdipObjects(), gdip) << "the strip's frames of each attempt";
     EXPECT_EQ(skin::LiveObjects(skin::OwnedKind::Kernel), handles) << "each attempt's worker handle";
+}
+
+// An accessibility client's default action is posted: two of them can be queued before the first click
+// is handled, and the second must find Apply disabled.
+TEST_F(ApplyWorker, TwoQueuedClicksRunTheSequenceOnce) {
+    IAccessible* apply = nullptr;
+    ASSERT_HRESULT_SUCCEEDED(
+        AccessibleObjectFromWindow(UnitHandle(kMainWindow, units::kApply), static_cast<DWORD>(OBJID_CLIENT),
+                                   __uuidof(IAccessible), reinterpret_cast<void**>(&apply)));
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    EXPECT_HRESULT_SUCCEEDED(apply->accDoDefaultAction(self));
+    EXPECT_HRESULT_SUCCEEDED(apply->accDoDefaultAction(self));
+    apply->Release();
+    Pump();
+    EXPECT_EQ(PumpUntilDone(g_app.applyThread.get()), "");
+    EXPECT_EQ(g_runs.size(), 2u);
+    EXPECT_FALSE(IsCreated(kMainWindow, units::kApply));
+}
+
+int g_logOffCalls = 0;
+BOOL RefuseLogOff(UINT, DWORD) {
+    ++g_logOffCalls;
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+}
+BOOL AcceptLogOff(UINT, DWORD) {
+    ++g_logOffCalls;
+    return TRUE;
+}
+
+TEST_F(ApplyWorker, ARefusedLogOffIsToldAndLogOffCanBePressedAgain) {
+    Apply();
+    const ExitWindowsCall previous = SetExitWindowsCall(RefuseLogOff);
+    std::string told;
+    std::thread answer([&] {
+        for (int i = 0; i < 200 && told.empty(); ++i, Sleep(20))
+            told = AnswerBox("注销失败");
+    });
+    OnLogOff(); // returns once the box is answered
+    answer.join();
+    Pump();
+    for (const char* part : {"注销没有开始（错误代码 5）", "将在下次登录时生效"})
+        EXPECT_NE(told.find(part), std::string::npos) << told;
+    ASSERT_TRUE(IsCreated(kMainWindow)) << "the window stays";
+    EXPECT_TRUE(IsWindowEnabled(UnitHandle(kMainWindow, units::kLogOff)));
+
+    SetExitWindowsCall(AcceptLogOff);
+    OnLogOff();
+    Pump();
+    SetExitWindowsCall(previous);
+    EXPECT_FALSE(IsCreated(kMainWindow));
+    EXPECT_EQ(g_logOffCalls, 2);
+}
+
+// The child runs the program's own start-up, loop and end. Apply is clicked once the loop runs, and the
+// window is closed as the first reg.exe run starts; each run, 1.5 s long, notes whether the window was
+// still there when it ended.
+HWND g_childWindow = nullptr;
+ProgramRun SlowRunClosingTheWindow(const char*, const char* commandLine, int) {
+    if (g_runs.empty()) PostMessageA(g_childWindow, WM_CLOSE, 0, 0);
+    Sleep(child_process::Scaled(1500));
+    std::lock_guard<std::mutex> lock(g_lock);
+    g_runs.push_back({"", commandLine, 0, 0, 0});
+    if (FILE* log = std::fopen(std::getenv("ZEN_RUN_LOG"), "ab")) {
+        std::fprintf(log, "%s %s\n", IsWindow(g_childWindow) ? "window" : "gone", commandLine);
+        std::fclose(log);
+    }
+    return {true, true, 0};
+}
+
+void CALLBACK ClickApplyOnce(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    g_childWindow = UnitHandle(kMainWindow);
+    OnApplyClicked();
+}
+
+TEST(Child, DISABLED_CloseDuringApply) {
+    if (!child_process::IsChild("CloseDuringApply")) return;
+    SetProgramRunner(SlowRunClosingTheWindow);
+    SetTimer(nullptr, 0, 0, ClickApplyOnce);
+    ExitProcess(static_cast<UINT>(RunZentrilo()));
+}
+
+TEST(CloseDuringApply, TheWindowGoesAtOnceAndBothValuesAreWrittenBeforeTheProcessEnds) {
+    char folder[MAX_PATH];
+    GetTempPathA(MAX_PATH, folder);
+    const std::string log =
+        std::string(folder) + "zen-close-during-apply-" + std::to_string(GetCurrentProcessId()) + ".log";
+    SetEnvironmentVariableA("ZEN_RUN_LOG", log.c_str());
+    const ProgramRun child =
+        child_process::Start("CloseDuringApply", true, kShowNormal, child_process::Scaled(20000));
+    SetEnvironmentVariableA("ZEN_RUN_LOG", nullptr);
+    EXPECT_TRUE(child.ended && child.exitCode == 0);
+    std::string lines;
+    if (FILE* f = std::fopen(log.c_str(), "rb")) {
+        char buffer[1024];
+        lines.assign(buffer, std::fread(buffer, 1, sizeof buffer, f));
+        std::fclose(f);
+    }
+    DeleteFileA(log.c_str());
+    std::string expected;
+    for (const char* run : {kLogPixels96, kWin8}) {
+        expected += "gone ";
+        expected += run;
+        expected += '\n';
+    }
+    EXPECT_EQ(lines, expected) << "each run ended after the window had gone";
 }
 
 } // namespace

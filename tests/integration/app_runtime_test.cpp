@@ -7,6 +7,7 @@
 #include "app/runtime/unit_properties.h"
 #include "app/runtime/windows.h"
 #include "skin/owners.h"
+#include "tests/support/child_process.h"
 
 #include <gtest/gtest.h>
 
@@ -183,34 +184,12 @@ TEST_F(Runtime, CloseRequestDestroysTheWindow) {
 }
 
 // The fatal-error box and the programs started by RunProgram run in child processes of this test.
-std::string SelfPath() {
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return path;
-}
-
-// Time limits grow with ZEN_TIME_SCALE, as in the scenario tests: an emulated machine starts programs slowly.
-DWORD Scaled(DWORD ms) {
-    const char* scale = std::getenv("ZEN_TIME_SCALE");
-    return scale ? static_cast<DWORD>(ms * std::atof(scale)) : ms;
-}
-
-bool ChildMode(const char* mode) {
-    const char* value = std::getenv("ZEN_CHILD");
-    return value && std::string(value) == mode;
-}
-
-ProgramRun StartChild(const char* mode, bool wait, int showMode, DWORD waitLimit = INFINITE) {
-    SetEnvironmentVariableA("ZEN_CHILD", mode);
-    const std::string command =
-        "\"" + SelfPath() + "\" --gtest_also_run_disabled_tests --gtest_filter=Child.DISABLED_" + mode;
-    ProgramRun run = RunProgram(command.c_str(), wait, showMode, nullptr, waitLimit);
-    SetEnvironmentVariableA("ZEN_CHILD", nullptr);
-    return run;
-}
+using child_process::IsChild;
+using child_process::Scaled;
+using child_process::Start;
 
 TEST(Child, DISABLED_ShowMode) {
-    if (!ChildMode("ShowMode")) return;
+    if (!IsChild("ShowMode")) return;
     STARTUPINFOA startup{};
     GetStartupInfoA(&startup);
     ExitProcess(startup.dwFlags & STARTF_USESHOWWINDOW ? 100 + startup.wShowWindow : 99);
@@ -218,7 +197,7 @@ TEST(Child, DISABLED_ShowMode) {
 
 // Holds the mutex named by ZEN_SLOW_MUTEX, if any, for as long as it runs.
 TEST(Child, DISABLED_Slow) {
-    if (!ChildMode("Slow")) return;
+    if (!IsChild("Slow")) return;
     if (const char* mutex = std::getenv("ZEN_SLOW_MUTEX"))
         WaitForSingleObject(OpenMutexA(SYNCHRONIZE, FALSE, mutex), INFINITE);
     Sleep(Scaled(1500));
@@ -226,28 +205,28 @@ TEST(Child, DISABLED_Slow) {
 }
 
 TEST(Child, DISABLED_Fatal) {
-    if (!ChildMode("Fatal")) return;
+    if (!IsChild("Fatal")) return;
     FatalError("指定窗口尚未载入", 42);
 }
 
 TEST(Child, DISABLED_MissingUnit) {
-    if (!ChildMode("MissingUnit")) return;
+    if (!IsChild("MissingUnit")) return;
     UnitHandle(kTestWindow, "没有这个");
 }
 
 TEST(RunProgram, StartsHiddenAndWaits) {
-    const ProgramRun hidden = StartChild("ShowMode", true, kShowHidden);
+    const ProgramRun hidden = Start("ShowMode", true, kShowHidden);
     EXPECT_TRUE(hidden.started);
     EXPECT_TRUE(hidden.ended);
     EXPECT_EQ(hidden.exitCode, 100u + SW_HIDE);
-    EXPECT_EQ(StartChild("ShowMode", true, 4).exitCode, 100u + SW_SHOWMAXIMIZED);
+    EXPECT_EQ(Start("ShowMode", true, 4).exitCode, 100u + SW_SHOWMAXIMIZED);
     EXPECT_EQ(ShowWindowValue(0), SW_HIDE);
     EXPECT_EQ(ShowWindowValue(9), SW_MINIMIZE);
 }
 
 TEST(RunProgram, WithoutWaitReturnsWhileTheProgramRuns) {
     const DWORD start = GetTickCount();
-    const ProgramRun run = StartChild("Slow", false, kShowHidden);
+    const ProgramRun run = Start("Slow", false, kShowHidden);
     EXPECT_TRUE(run.started);
     EXPECT_FALSE(run.ended);
     EXPECT_LT(GetTickCount() - start, 1400u);
@@ -262,7 +241,7 @@ TEST(RunProgram, EndsAProgramStillRunningAtTheLimitBeforeItReturns) {
     const std::string name = "ZentriloSlow" + std::to_string(GetCurrentProcessId());
     skin::KernelHandle mutex(CreateMutexA(nullptr, FALSE, name.c_str()));
     SetEnvironmentVariableA("ZEN_SLOW_MUTEX", name.c_str());
-    const ProgramRun run = StartChild("Slow", true, kShowHidden, Scaled(1000));
+    const ProgramRun run = Start("Slow", true, kShowHidden, Scaled(1000));
     SetEnvironmentVariableA("ZEN_SLOW_MUTEX", nullptr);
     EXPECT_TRUE(run.started && !run.ended && run.stopped);
     EXPECT_EQ(WaitForSingleObject(mutex.get(), 0), WAIT_ABANDONED) << "the child took it and is gone";
@@ -271,8 +250,7 @@ TEST(RunProgram, EndsAProgramStillRunningAtTheLimitBeforeItReturns) {
 // Waits for the error box of a child, returns its text and presses OK.
 std::string AnswerErrorBox(DWORD& exitCode, const char* mode) {
     SetEnvironmentVariableA("ZEN_CHILD", mode);
-    std::string command =
-        "\"" + SelfPath() + "\" --gtest_also_run_disabled_tests --gtest_filter=Child.DISABLED_" + mode;
+    std::string command = child_process::Command(mode);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
