@@ -69,30 +69,9 @@ app::ProgramRun ProbeRunner(const char* application, const char* commandLine, in
     return run;
 }
 
-bool ShutdownPrivilegeEnabled() {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
-    LUID shutdown{};
-    LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &shutdown);
-    char buffer[4096];
-    DWORD size = 0;
-    bool enabled = false;
-    if (GetTokenInformation(token, TokenPrivileges, buffer, sizeof buffer, &size)) {
-        const auto* privileges = reinterpret_cast<const TOKEN_PRIVILEGES*>(buffer);
-        for (DWORD i = 0; i < privileges->PrivilegeCount; ++i) {
-            const LUID_AND_ATTRIBUTES& p = privileges->Privileges[i];
-            if (p.Luid.LowPart == shutdown.LowPart && p.Luid.HighPart == shutdown.HighPart)
-                enabled = (p.Attributes & SE_PRIVILEGE_ENABLED) != 0;
-        }
-    }
-    CloseHandle(token);
-    return enabled;
-}
-
 BOOL ProbeExitWindows(UINT flags, DWORD reason) {
-    char line[96];
-    std::snprintf(line, sizeof line, "logoff flags=0x%x reason=%lu privilege=%d", flags, reason,
-                  ShutdownPrivilegeEnabled() ? 1 : 0);
+    char line[64];
+    std::snprintf(line, sizeof line, "logoff flags=0x%x reason=%lu", flags, reason);
     Log(line);
     return TRUE;
 }

@@ -6,6 +6,7 @@
 //   window_driver cycles N     N minimise-and-restore cycles, each waited for
 //   window_driver ping MS      asks the main window every kPingIntervalMs for MS milliseconds
 //   window_driver boxes        captions of the message boxes that are up
+//   window_driver away MS      another program takes the activation for MS milliseconds, then gives it back
 // options, cycles and ping print the slowest answer of the main window ("slowest=MS") and fail (exit 1)
 // when it did not answer within kAnswerLimitMs.
 #include "tests/probe/probe_queries.h"
@@ -16,6 +17,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
+#include <string>
 
 namespace {
 
@@ -38,7 +40,21 @@ int CountWindows(HWND parent) {
     return count;
 }
 
-// One line per top-level window of the program: which it is, its owner, style bits and child count.
+// Where the program's keyboard focus is: "window" (the top-level window itself), the client position of
+// the unit that has it ("488,448"), or "none".
+std::string FocusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) || !info.hwndFocus) return "none";
+    if (info.hwndFocus == window) return "window";
+    RECT r;
+    GetWindowRect(info.hwndFocus, &r);
+    MapWindowPoints(HWND_DESKTOP, GetAncestor(info.hwndFocus, GA_PARENT), reinterpret_cast<POINT*>(&r), 2);
+    return std::to_string(r.left) + "," + std::to_string(r.top);
+}
+
+// One line per top-level window of the program: which it is, its owner, style bits, child count and, for
+// the main window, where the focus is.
 void PrintInfo(HWND main) {
     for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
         char cls[64] = {};
@@ -46,11 +62,12 @@ void PrintInfo(HWND main) {
         if (std::strcmp(cls, "ZentriloWindow") != 0) continue;
         RECT r;
         GetWindowRect(w, &r);
-        std::printf("%s owner=%s visible=%d iconic=%d exstyle=0x%lx rect=%ld,%ld,%ld,%ld children=%d\n",
-                    w == main ? "main" : "overlay", GetWindow(w, GW_OWNER) == main ? "main" : "none",
-                    IsWindowVisible(w) ? 1 : 0, IsIconic(w) ? 1 : 0,
-                    static_cast<unsigned long>(GetWindowLongPtrA(w, GWL_EXSTYLE)), r.left, r.top, r.right,
-                    r.bottom, CountWindows(w));
+        std::printf(
+            "%s owner=%s visible=%d iconic=%d exstyle=0x%lx rect=%ld,%ld,%ld,%ld children=%d focus=%s\n",
+            w == main ? "main" : "overlay", GetWindow(w, GW_OWNER) == main ? "main" : "none",
+            IsWindowVisible(w) ? 1 : 0, IsIconic(w) ? 1 : 0,
+            static_cast<unsigned long>(GetWindowLongPtrA(w, GWL_EXSTYLE)), r.left, r.top, r.right, r.bottom,
+            CountWindows(w), w == main ? FocusOf(w).c_str() : "-");
     }
 }
 
@@ -206,6 +223,28 @@ int PrintBoxes() {
     return 0;
 }
 
+// Another program's window takes the activation, as switching to another program does, and after a while
+// the program gets it back, as a click on its taskbar button gives it. Fails when either did not happen.
+int AwayAndBack(HWND main, DWORD duration) {
+    HWND other = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 120, 60, nullptr, nullptr,
+                                 nullptr, nullptr);
+    SetForegroundWindow(other);
+    const ULONGLONG end = GetTickCount64() + duration;
+    while (GetTickCount64() < end) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&msg);
+        Sleep(kStatePollMs);
+    }
+    const bool left = GetForegroundWindow() == other;
+    SetForegroundWindow(main); // carried out by the program's thread, a moment later
+    bool back = false;
+    for (DWORD waited = 0; waited < kStateLimitMs && !back; waited += kStatePollMs, Sleep(kStatePollMs))
+        back = GetForegroundWindow() == main;
+    DestroyWindow(other);
+    return left && back ? 0 : 1;
+}
+
 // The text of the program's Apply error box, if one is up; with "ok" the box is also answered.
 int AnswerDialog(bool ok) {
     HWND box = FindWindowA("#32770", "应用失败");
@@ -232,6 +271,7 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[1], "options") == 0) return ClickOptions(main, count);
     if (std::strcmp(argv[1], "cycles") == 0) return MinimiseAndRestore(main, count);
     if (std::strcmp(argv[1], "ping") == 0) return Ping(main, static_cast<DWORD>(count));
+    if (std::strcmp(argv[1], "away") == 0) return AwayAndBack(main, static_cast<DWORD>(count));
     if (std::strcmp(argv[1], "minimize") == 0)
         return PostMessageA(main, WM_SYSCOMMAND, SC_MINIMIZE, 0) ? 0 : 1;
     if (std::strcmp(argv[1], "restore") == 0) return PostMessageA(main, WM_SYSCOMMAND, SC_RESTORE, 0) ? 0 : 1;

@@ -281,30 +281,53 @@ class Restore(unittest.TestCase):
             self.assertTrue(z.alive())
 
 
+WARNING = "注销前请保存所有已打开的文件，并关闭所有程序"
+PUSH_BUTTON, RADIO_BUTTON = 43, 45                     # accessible roles
+FOCUSED, CHECKED, FOCUSABLE = 0x4, 0x10, 0x100000      # accessible states
+
+
+def heard_focus(name, role, state, description=""):
+    return f"focus {name} | {role} | {hex(state)} | {description}"
+
+
 class Keyboard(unittest.TestCase):
-    def test_the_whole_journey_with_the_keyboard_alone(self):
+    def test_the_whole_journey_with_the_keyboard_alone_as_a_screen_reader_hears_it(self):
         # The first reg.exe run cannot start: the error box is answered and Apply retried by keyboard too.
-        with zen.throwaway_prefix() as env, zen.running(zen.PROBE, env=env, runner="fail-start-once") as z:
-            untouched = zen.Screen()
-            zen.key("Tab")  # onto 100 %, and the focus cue appears
-            zen.wait_for(lambda: zen.Screen().region(*z.at(83, 380), 160, 32) !=
-                         untouched.region(*z.at(83, 380), 160, 32), 3, what="the focus cue")
-            zen.key("Down")
+        with zen.throwaway_prefix() as env, zen.listening(env) as heard, \
+                zen.running(zen.PROBE, env=env, runner="fail-start-once") as z:
+            start = heard_focus("正常-100% (默认)", RADIO_BUTTON, FOCUSED | CHECKED | FOCUSABLE)
+            zen.wait_for(lambda: start in heard(), 5, what="the selected option heard at start")
+            options = (83, 380, 160, 112)
+            untouched = zen.Screen().region(*z.at(*options[:2]), *options[2:])
+            zen.key("Down")  # onto 125 %, and the focus cue appears
+            zen.wait_for(lambda: zen.Screen().region(*z.at(*options[:2]), *options[2:]) != untouched, 3,
+                         what="the focus cue")
             zen.key("Down")
             zen.wait_for(lambda: filled(z.pixel(*MARKS[150])), 3, what="150 % selected")
             zen.key("Tab")
             zen.Screen().save("keyboard.png")
             zen.key("Return")
             zen.wait_for(z.error_box, 10, what="the error message")
+            zen.wait_for(lambda: any(line.startswith("dialog 应用失败 | 无法写入注册表值 LogPixels") for line in heard()),
+                         5, what="the error message read out")
             zen.key("Return")  # OK
-            zen.wait_for(lambda: z.unit_at(488, 448)["enabled"], 5, what="Apply enabled again")
-            time.sleep(0.3)
-            zen.key("Return")  # the focus is back on Apply
+            zen.wait_for(lambda: z.info()["main"]["focus"] == "488,448", 5, what="the focus back on Apply")
+            zen.key("Return")
             wait_finished(z)
             self.assertEqual(zen.reg_query("LogPixels", env), 144)
-            zen.key("space")  # the focus went on to Log off
+            alert = f"alert 修复完成，请测试效果！ | {WARNING}"
+            log_off = heard_focus("注销", PUSH_BUTTON, FOCUSED | FOCUSABLE, WARNING)
+            zen.wait_for(lambda: log_off in heard(), 5, what="Log off heard with the warning")
+            self.assertIn(alert, heard())
+            self.assertLess(heard().index(alert), heard().index(log_off), "the outcome before Log off")
+            # Away to another program (to save files, as the warning asks) and back: the focus is on Log off.
+            times = heard().count(log_off)
+            z.drive("away", 500)
+            zen.wait_for(lambda: heard().count(log_off) > times, 5, what="Log off heard again")
+            self.assertEqual(z.info()["main"]["focus"], "488,448")
+            zen.key("space")
             self.assertEqual(z.wait_exit(5), 0)
-            self.assertIn("logoff flags=0x10 reason=0 privilege=1", z.log())
+            self.assertIn("logoff flags=0x10 reason=0", z.log())
 
 
 class LogOff(unittest.TestCase):
@@ -315,7 +338,7 @@ class LogOff(unittest.TestCase):
             z.click(*APPLY)
             self.assertEqual(z.wait_exit(5), 0)
             logoffs = [line for line in z.log() if line.startswith("logoff")]
-            self.assertEqual(logoffs, ["logoff flags=0x10 reason=0 privilege=1"])
+            self.assertEqual(logoffs, ["logoff flags=0x10 reason=0"])
 
 
 if __name__ == "__main__":

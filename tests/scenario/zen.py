@@ -20,6 +20,7 @@ APP = os.path.join(BIN, "app", "zentrilo.exe")
 PROBE = os.path.join(BIN, "tests", "zentrilo_probe.exe")
 FAILING_REG = os.path.join(BIN, "tests", "failing_reg.exe")
 DRIVER = os.path.join(BIN, "tests", "window_driver.exe")
+LISTENER = os.path.join(BIN, "tests", "listener.exe")
 SHOTS = os.environ.get("ZEN_SHOTS", os.path.join(SOURCE, "shots"))
 DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
 WINDOW_SIZE = (800, 540)
@@ -176,9 +177,18 @@ class Zentrilo:
         move(0, 0)  # the pointer is shared by every test: start each one away from the windows
         self.proc = subprocess.Popen([wine(exe), exe], env=self.env, stdin=subprocess.DEVNULL,
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        wait_for(lambda: self._find(r"^Zentrilo$") and self.overlay(), 20, what="both windows")
-        time.sleep(0.5)
-        self.origin = geometry(self.main)[:2]
+        try:
+            wait_for(lambda: self._started() and self.overlay(), 20, what="both windows")
+            time.sleep(0.5)
+            self.origin = geometry(self.main)[:2]
+        except BaseException:
+            self.close()  # a start that failed leaves nothing running either
+            raise
+
+    def _started(self):
+        if not self.alive():
+            raise AssertionError(f"the program ended at start with exit code {self.proc.returncode}")
+        return self._find(r"^Zentrilo$")
 
     @property
     def main(self):
@@ -224,7 +234,7 @@ class Zentrilo:
             return [line.rstrip("\n").split(" ", 1)[1] for line in f if " " in line]
 
     def drive(self, *command, check=True):
-        """A command of the window driver (minimize, restore, info, units, frames, dialog)."""
+        """A command of the window driver (minimize, restore, info, units, frames, dialog, away)."""
         return run(wine(DRIVER), DRIVER, *command, env=self.env, check=check, encoding="gbk")
 
     def error_box(self, answer=False):
@@ -233,7 +243,8 @@ class Zentrilo:
         return text or None
 
     def info(self):
-        """{'main': {...}, 'overlay': {...}} as the window system reports them."""
+        """{'main': {...}, 'overlay': {...}} as the window system reports them; 'focus' of the main window is
+        'window', 'none' or the client position of the unit that has it ('488,448')."""
         windows = {}
         for line in self.drive("info").splitlines():
             name, *fields = line.split()
@@ -308,6 +319,9 @@ class Zentrilo:
             self.proc.wait(5)
         if self.log_path and os.path.exists(self.log_path):
             os.unlink(self.log_path)
+        # A reg.exe the program started goes on when the program is killed: it would write the registry
+        # under the next test. Nothing of this run may outlive it.
+        wait_for(lambda: not wine_processes("reg.exe", self.env), 10, what="the reg.exe runs it started to end")
         if self.undo_registry:
             reg_delete("LogPixels", self.env)
             reg_delete("Win8DpiScaling", self.env)
@@ -320,6 +334,30 @@ def running(*args, **kwargs):
         yield app
     finally:
         app.close()
+
+
+@contextlib.contextmanager
+def listening(env=None):
+    """Records what a screen reader hears of the program, from another process of the same prefix: yields a
+    function that returns the lines heard so far (see tests/probe/listener.cpp). Start it before the program
+    to hear the program's start."""
+    fd, path = tempfile.mkstemp(prefix="zen-heard-")
+    os.close(fd)
+
+    def heard():
+        with open(path, encoding="utf-8", errors="replace") as f:
+            return [line.rstrip("\r\n") for line in f]
+
+    with open(path, "wb") as out:
+        proc = subprocess.Popen([wine(LISTENER), LISTENER, str(int(300000 * TIME_SCALE))], env=env,
+                                stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.DEVNULL)
+    try:
+        wait_for(lambda: "listening" in heard(), 10, what="the listener")
+        yield heard
+    finally:
+        proc.kill()
+        proc.wait(5)
+        os.unlink(path)
 
 
 @contextlib.contextmanager
