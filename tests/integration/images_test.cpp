@@ -459,6 +459,11 @@ TEST_P(Background, FollowsTheSharedLayout) {
         EXPECT_GE(MinChannel(At(px, 460, y)), 180u) << "light band row " << y;
     for (int y : {347, 380, 539})
         EXPECT_LE(MaxChannel(At(px, 40, y)), 90u) << "bottom band row " << y;
+    // Down to the last row, opaque grey: a decoder that lost it would leave it transparent black.
+    int lost = 0;
+    for (int x = 0; x < 800; ++x)
+        lost += px[539 * 800 + x] >> 24 != 0xFF || MinChannel(At(px, x, 539)) < 30;
+    EXPECT_EQ(lost, 0) << "pixels of the last row";
     // A white logo at the top left.
     int logo = 0;
     for (int y = 0; y < 52; ++y)

@@ -395,6 +395,11 @@ TEST_F(LayeredWindow, KeptPathMatchesTheReferenceAndPushesEveryChange) {
              SetWindowPos(moved, nullptr, 80, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
              skin_.Refresh();
          }},
+        {"resize in place",
+         [&] {
+             SetWindowPos(moved, nullptr, 0, 0, 20, 10, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+             tick();
+         }},
         {"restack",
          [&] {
              SetWindowPos(moved, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
