@@ -15,11 +15,12 @@ void RaiseOwnedWindows(HWND owner) {
 }
 
 void KeepOwnedWindowsAbove() {
-    // Long enough to see the idle timer tick at least once after a late rise.
-    constexpr ULONGLONG kSettleMs = 2500;
+    // Long enough to see the idle timer tick at least once after a late rise; after Apply, when the timer
+    // ticks every 10 ms, a restack now and then is enough.
+    constexpr ULONGLONG kSettleMs = 2500, kRestackEveryMs = 100;
     static HWND lastFocus = nullptr;
     static bool lastShown = false;
-    static ULONGLONG settleUntil = 0;
+    static ULONGLONG settleUntil = 0, restacked = 0;
     HWND focus = GetFocus();
     HWND window = focus ? GetAncestor(focus, GA_ROOT) : nullptr;
     const bool shown = window && !IsIconic(window);
@@ -28,9 +29,10 @@ void KeepOwnedWindowsAbove() {
         lastFocus = focus;
         lastShown = shown;
         settleUntil = now + kSettleMs;
-    } else if (now > settleUntil) {
+    } else if (now > settleUntil || now - restacked < kRestackEveryMs) {
         return;
     }
+    restacked = now;
     if (shown) RaiseOwnedWindows(window);
 }
 
