@@ -51,7 +51,8 @@ constexpr UnitDefinition kOverlayUnits[] = {
      &kWarningLabel},
     {units::kVersion, UnitKind::TransparentLabel, 701, 493, 89, 32, true, false, false, nullptr,
      &kVersionLabel},
-    {units::kSpareLabel, UnitKind::TransparentLabel, 432, 559, 392, 32, true, false, false, nullptr,
+    // The spare label has no text and lies below the window's edge: hidden, it is not reported on screen.
+    {units::kSpareLabel, UnitKind::TransparentLabel, 432, 559, 392, 32, false, false, false, nullptr,
      &kSpareLabel},
     {units::kStripPrototype, UnitKind::AnimationObject, 424, 16, 40, 32, false, false, false},
     {units::kStripBox, UnitKind::AnimationBox, 480, 16, 32, 32, false, false, true},
