@@ -13,19 +13,6 @@ bool TakesFocus(const LoadedUnit* unit) {
     return unit && unit->def->tabStop && IsWindowVisible(unit->hwnd) && IsWindowEnabled(unit->hwnd);
 }
 
-// The units that can take the focus now, in the order Tab visits them.
-std::vector<HWND> TabStops(LoadedWindow& w) {
-    std::vector<HWND> stops;
-    if (w.def->tabOrder.empty()) {
-        for (const LoadedUnit& unit : w.units)
-            if (TakesFocus(&unit)) stops.push_back(unit.hwnd);
-        return stops;
-    }
-    for (const char* name : w.def->tabOrder)
-        if (const LoadedUnit* unit = FindUnit(w, name); TakesFocus(unit)) stops.push_back(unit->hwnd);
-    return stops;
-}
-
 // The names of the units Tab visits, in order, whether they take the focus now or not.
 std::vector<const char*> TabOrder(const LoadedWindow& w) {
     if (!w.def->tabOrder.empty()) return {w.def->tabOrder.begin(), w.def->tabOrder.end()};
@@ -33,6 +20,14 @@ std::vector<const char*> TabOrder(const LoadedWindow& w) {
     for (const UnitDefinition& unit : w.def->units)
         if (unit.tabStop) order.push_back(unit.name);
     return order;
+}
+
+// The units that can take the focus now, in the order Tab visits them.
+std::vector<HWND> TabStops(LoadedWindow& w) {
+    std::vector<HWND> stops;
+    for (const char* name : TabOrder(w))
+        if (const LoadedUnit* unit = FindUnit(w, name); TakesFocus(unit)) stops.push_back(unit->hwnd);
+    return stops;
 }
 
 // The named unit if it takes the focus now, else the next one in Tab order that does.
