@@ -21,9 +21,11 @@ constexpr COLORREF kHostColour = RGB(0, 0, 0);
 constexpr int kHostLeft = 40, kHostTop = 40, kHostWidth = 300, kHostHeight = 120;
 constexpr int kBoxLeft = 20, kBoxTop = 30, kBoxWidth = 200, kBoxHeight = 40;
 constexpr int kSpriteSize = 20;
-// A frame may show up to one clock period plus scheduling noise late; never early.
+// A change is never early, but for the tick count's granularity. It may come late by a clock period plus
+// however long a loaded machine keeps the test from running (65 ms seen with both suites and two busy
+// loops on two cores); a frame held a whole frame too long is still caught.
 constexpr int kEarlyMs = 8;
-constexpr int kLateMs = 60;
+constexpr int kLateMs = 100;
 
 std::vector<std::uint8_t> FourColourGif(const std::vector<int>& delaysCs) {
     return testgif::SolidColourGif(kSpriteSize, kSpriteSize, {kRed, kGreen, kBlue, kYellow}, delaysCs);
@@ -43,7 +45,7 @@ void Pump(DWORD forMs) {
 
 struct Shown {
     COLORREF colour;
-    DWORD at; // ms after watching began
+    DWORD at; // ms after watching began, taken once the colour was seen
 };
 
 class AnimationBoxTest : public testing::Test {
@@ -89,10 +91,11 @@ class AnimationBoxTest : public testing::Test {
     std::vector<Shown> Watch(int x, int y, DWORD forMs) const {
         std::vector<Shown> seen;
         const DWORD start = GetTickCount();
-        for (DWORD now = start; now - start < forMs; now = GetTickCount()) {
+        while (GetTickCount() - start < forMs) {
             Pump(0);
             const COLORREF colour = BoxPixel(x, y);
-            if (seen.empty() || seen.back().colour != colour) seen.push_back({colour, now - start});
+            if (seen.empty() || seen.back().colour != colour)
+                seen.push_back({colour, GetTickCount() - start});
         }
         return seen;
     }
@@ -107,12 +110,23 @@ class AnimationBoxTest : public testing::Test {
     HWND box_ = nullptr;
 };
 
-void ExpectShownFor(const std::vector<Shown>& seen, std::size_t index, COLORREF colour, int ms) {
-    ASSERT_LT(index + 1, seen.size());
-    EXPECT_EQ(seen[index].colour, colour) << "change " << index;
-    const int lasted = static_cast<int>(seen[index + 1].at - seen[index].at);
-    EXPECT_GE(lasted, ms - kEarlyMs) << "change " << index;
-    EXPECT_LE(lasted, ms + kLateMs) << "change " << index;
+struct Frame {
+    COLORREF colour;
+    int holdMs;
+};
+
+// The box keeps its schedule: a frame shown late is made up by a shorter next one. So each change is
+// checked against its time from the start of play, not against the change before it.
+void ExpectPlayed(const std::vector<Shown>& seen, const std::vector<Frame>& frames) {
+    ASSERT_GT(seen.size(), frames.size());
+    int due = 0;
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        EXPECT_EQ(seen[i].colour, frames[i].colour) << "frame " << i;
+        due += frames[i].holdMs;
+        const int at = static_cast<int>(seen[i + 1].at);
+        EXPECT_GE(at, due - kEarlyMs) << "end of frame " << i;
+        EXPECT_LE(at, due + kLateMs) << "end of frame " << i;
+    }
 }
 
 TEST_F(AnimationBoxTest, PlaysEachFrameForItsOwnDelayThenStartsOver) {
@@ -120,10 +134,7 @@ TEST_F(AnimationBoxTest, PlaysEachFrameForItsOwnDelayThenStartsOver) {
     app::PlayObjectAnimation(box_, sprite, 0);
     const std::vector<Shown> seen = Watch(5, 5, 1000);
     ASSERT_GE(seen.size(), 6u);
-    ExpectShownFor(seen, 0, kRed, 100);
-    ExpectShownFor(seen, 1, kGreen, 200);
-    ExpectShownFor(seen, 2, kBlue, 300);
-    ExpectShownFor(seen, 3, kYellow, 150);
+    ExpectPlayed(seen, {{kRed, 100}, {kGreen, 200}, {kBlue, 300}, {kYellow, 150}});
     EXPECT_EQ(seen[4].colour, kRed);
     EXPECT_EQ(seen[5].colour, kGreen);
 }
@@ -142,12 +153,8 @@ TEST_F(AnimationBoxTest, LoopCountOneStopsOnTheLastFrame) {
 TEST_F(AnimationBoxTest, ExtraDelaysLengthenEveryFrameAndTheFirstOnce) {
     const int sprite = SpriteWithPicture(FourColourGif({5, 5, 5, 5}));
     app::PlayObjectAnimation(box_, sprite, 0, 100, 150);
-    const std::vector<Shown> seen = Watch(5, 5, 1000);
-    ExpectShownFor(seen, 0, kRed, 300);
-    ExpectShownFor(seen, 1, kGreen, 150);
-    ExpectShownFor(seen, 2, kBlue, 150);
-    ExpectShownFor(seen, 3, kYellow, 150);
-    ExpectShownFor(seen, 4, kRed, 150);
+    const std::vector<Shown> seen = Watch(5, 5, 900 + kLateMs + 50);
+    ExpectPlayed(seen, {{kRed, 300}, {kGreen, 150}, {kBlue, 150}, {kYellow, 150}, {kRed, 150}});
 }
 
 int g_paints = 0;
