@@ -175,8 +175,10 @@ class Zentrilo:
             if runner:
                 self.env["ZEN_PROBE_RUNNER"] = runner
         move(0, 0)  # the pointer is shared by every test: start each one away from the windows
+        # What Wine says on the way out is kept: a start that fails is reported with it.
+        self.stderr = tempfile.TemporaryFile()
         self.proc = subprocess.Popen([wine(exe), exe], env=self.env, stdin=subprocess.DEVNULL,
-                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                                     stdout=subprocess.DEVNULL, stderr=self.stderr)
         try:
             wait_for(lambda: self._started() and self.overlay(), 20, what="both windows")
             time.sleep(0.5)
@@ -187,7 +189,10 @@ class Zentrilo:
 
     def _started(self):
         if not self.alive():
-            raise AssertionError(f"the program ended at start with exit code {self.proc.returncode}")
+            self.stderr.seek(0)
+            said = self.stderr.read().decode(errors="replace").strip()[-2000:]
+            raise AssertionError(f"the program ended at start with exit code {self.proc.returncode}"
+                                 + (f"; Wine said:\n{said}" if said else ""))
         return self._find(r"^Zentrilo$")
 
     @property
@@ -319,6 +324,7 @@ class Zentrilo:
             self.proc.wait(5)
         if self.log_path and os.path.exists(self.log_path):
             os.unlink(self.log_path)
+        self.stderr.close()
         # A reg.exe the program started goes on when the program is killed: it would write the registry
         # under the next test. Nothing of this run may outlive it.
         wait_for(lambda: not wine_processes("reg.exe", self.env), 10, what="the reg.exe runs it started to end")
@@ -378,10 +384,18 @@ def throwaway_prefix():
     else:
         raise RuntimeError(f"copying the test prefix failed: {copy.stderr.decode(errors='replace')}")
     env = dict(os.environ, WINEPREFIX=prefix)
+    # Started as the test prefixes are: a persistent server and a warm-up run, so that no test's program is
+    # the one that brings up the server, its services and the desktop. The warm-up's helpers outlive it:
+    # they must not hold a pipe of ours.
+    quiet = dict(env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
+        subprocess.run(["wineserver", "-p"], **quiet, check=True)
+        subprocess.run([WINE64, "cmd", "/c", "exit"], **quiet, timeout=60 * TIME_SCALE)
         yield env
     finally:
-        run("wineserver", "-k", env=env, check=False)
+        # The server saves the registry as it ends: removing the copy before then leaves part of it behind.
+        subprocess.run(["wineserver", "-k"], **quiet)
+        subprocess.run(["wineserver", "-w"], **quiet, timeout=30 * TIME_SCALE)
         shutil.rmtree(folder, ignore_errors=True)
 
 
