@@ -6,6 +6,7 @@
 #include "app/globals.h"
 #include "app/runtime/fatal_error.h"
 #include "app/runtime/message_loop.h"
+#include "app/runtime/system_dlls.h"
 #include "app/runtime/ui_thread.h"
 #include "app/runtime/windows.h"
 #include "images/decode.h"
@@ -43,6 +44,7 @@ void ParseTimeDimension() {
 namespace app {
 
 int RunZentrilo() {
+    LoadSystemDlls();
     OleInitialize(nullptr);
     UseExecutableFolder();
     // The toolkit objects of g_app exist unbound from here; static destruction releases them at exit.
