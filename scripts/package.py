@@ -7,7 +7,13 @@ differ: the second build is the proof that the packages can be made again, byte 
 FIRST and SECOND are build roots with one tree per architecture (FIRST/ARCH/app/zentrilo.exe). For each
 architecture OUT receives zentrilo-VERSION-ARCH.zip, holding zentrilo.exe without its debug information,
 and zentrilo-VERSION-ARCH.debug beside it: the debug information, which the executable names (with a
-checksum) so that a debugger finds it when it is put beside the executable. SHA256SUMS lists them all."""
+checksum) so that a debugger finds it when it is put beside the executable. SHA256SUMS lists them all.
+
+Given a code-signing certificate, the executables in the zips are signed (SHA-256 Authenticode, with osslsigncode):
+ZEN_SIGN_PKCS12 names the PKCS#12 file, ZEN_SIGN_PASSWORD holds its password and ZEN_SIGN_TIMESTAMP, if set, the
+URL of an RFC 3161 time-stamp server. A signed executable is the unsigned one plus its signature: removing the
+signature (osslsigncode remove-signature) gives back the bytes that the sources build, and the packages are
+only written once that has been checked."""
 import hashlib
 import os
 import shutil
@@ -38,12 +44,70 @@ def package(version, tree, arch, out):
     subprocess.run([objcopy, "--only-keep-debug", os.path.basename(linked), debug], cwd=out, env=env, check=True)
     subprocess.run([objcopy, "--strip-all", f"--add-gnu-debuglink={debug}", os.path.basename(linked), stripped],
                    cwd=out, env=env, check=True)
+    seal(os.path.join(out, stripped))
+    zip_executable(os.path.join(out, stripped), os.path.join(out, f"{base}.zip"))
+    return [f"{base}.linked.exe", stripped, debug, f"{base}.zip"]
+
+
+def zip_executable(exe, archive):
     entry = zipfile.ZipInfo("zentrilo.exe", ZIP_TIME)
     entry.external_attr = ZIP_MODE
     entry.compress_type = zipfile.ZIP_DEFLATED
-    with open(os.path.join(out, stripped), "rb") as f, zipfile.ZipFile(os.path.join(out, f"{base}.zip"), "w") as z:
+    with open(exe, "rb") as f, zipfile.ZipFile(archive, "w") as z:
         z.writestr(entry, f.read(), compresslevel=9)
-    return [f"{base}.linked.exe", stripped, debug, f"{base}.zip"]
+
+
+def pe_checksum(data, field):
+    """The PE image checksum: the 16-bit one's-complement sum of the file, its checksum field taken as zero,
+    plus the file's length."""
+    data = data[:field] + b"\0\0\0\0" + data[field + 4:]
+    total = sum(struct.unpack_from(f"<{len(data) // 2}H", data)) + (data[-1] if len(data) % 2 else 0)
+    while total >> 16:
+        total = (total & 0xFFFF) + (total >> 16)
+    return total + len(data)
+
+
+def seal(exe):
+    """Gives the executable the shape that signing gives it, so that removing a signature gives these bytes
+    again: its length a multiple of 8 (a signature starts on an 8-byte boundary; the debug link leaves the
+    stripped file at any length) and the header's checksum right."""
+    with open(exe, "rb") as f:
+        data = f.read()
+    data += b"\0" * (-len(data) % 8)
+    field = struct.unpack_from("<I", data, 0x3C)[0] + 24 + 64  # CheckSum, in the optional header
+    data = data[:field] + struct.pack("<I", pe_checksum(data, field)) + data[field + 4:]
+    with open(exe, "wb") as f:
+        f.write(data)
+
+
+def signing_settings():
+    """(PKCS#12 file, password, time-stamp URL or None) from the environment, or None for no signing."""
+    pkcs12 = os.environ.get("ZEN_SIGN_PKCS12")
+    if not pkcs12:
+        return None
+    return pkcs12, os.environ.get("ZEN_SIGN_PASSWORD", ""), os.environ.get("ZEN_SIGN_TIMESTAMP") or None
+
+
+def sign(exe, pkcs12, password, timestamp=None):
+    """Signs exe in place, then checks that removing the signature gives the unsigned bytes back."""
+    folder = tempfile.mkdtemp(prefix="zentrilo-sign-")
+    try:
+        # The password goes through a file of this user's alone, not the command line others can read.
+        secret = os.path.join(folder, "password")
+        with open(os.open(secret, os.O_WRONLY | os.O_CREAT, 0o600), "w") as f:
+            f.write(password)
+        signed, unsigned = os.path.join(folder, "signed.exe"), os.path.join(folder, "unsigned.exe")
+        stamp = ["-ts", timestamp] if timestamp else []
+        subprocess.run(["osslsigncode", "sign", "-pkcs12", pkcs12, "-readpass", secret, "-h", "sha256",
+                        "-n", "Zentrilo", *stamp, "-in", exe, "-out", signed],
+                       stdout=subprocess.DEVNULL, check=True)
+        subprocess.run(["osslsigncode", "remove-signature", "-in", signed, "-out", unsigned],
+                       stdout=subprocess.DEVNULL, check=True)
+        if difference(os.path.basename(exe), exe, unsigned):
+            raise RuntimeError(f"{exe}: the signed executable without its signature is not the unsigned one")
+        shutil.copyfile(signed, exe)
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
 
 
 def pe_region(data, offset):
@@ -105,6 +169,12 @@ def main(version, out, first, second, *archs):
             for line in differences:
                 print(f"  {line}", file=sys.stderr)
             return 1
+        signing = signing_settings()
+        if signing:
+            for arch in archs:
+                base = os.path.join(work, "first", f"zentrilo-{version}-{arch}")
+                sign(f"{base}.exe", *signing)
+                zip_executable(f"{base}.exe", f"{base}.zip")
         shutil.rmtree(out, ignore_errors=True)
         os.makedirs(out)
         shipped = sorted(name for name in made["first"] if name.endswith((".zip", ".debug")))
@@ -115,7 +185,7 @@ def main(version, out, first, second, *archs):
                 sums.append(f"{hashlib.sha256(f.read()).hexdigest()}  {name}\n")
         with open(os.path.join(out, "SHA256SUMS"), "w") as f:
             f.writelines(sums)
-        print(f"two builds, the same bytes; packages in {out}:")
+        print(f"two builds, the same bytes{'; executables signed' if signing else ''}; packages in {out}:")
         print("".join(sums), end="")
         return 0
     finally:
