@@ -35,8 +35,10 @@ function(zen_delay_import name)
   zen_import_names(${name} names)
   list(JOIN names "\n  " exports)
   file(WRITE ${def} "LIBRARY ${name}.dll\nEXPORTS\n  ${exports}\n")
-  execute_process(COMMAND ${ZEN_TRIPLE}-dlltool --kill-at --input-def ${def} --dllname ${name}.dll
-                          --output-delaylib ${library}
+  # dlltool names the library's symbols after the path it is given: a bare name keeps the build folder
+  # out of the executable, which must be the same bytes wherever it is built.
+  execute_process(COMMAND ${ZEN_TRIPLE}-dlltool --kill-at --input-def ${name}.def --dllname ${name}.dll
+                          --output-delaylib lib${name}_delay.a
                   WORKING_DIRECTORY ${folder} COMMAND_ERROR_IS_FATAL ANY)
   add_library(delay_${name} STATIC IMPORTED GLOBAL)
   set_target_properties(delay_${name} PROPERTIES IMPORTED_LOCATION ${library})

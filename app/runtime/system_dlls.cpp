@@ -14,13 +14,14 @@ namespace {
 // What the build links through delay-import libraries (cmake/delay-import.cmake). COMCTL32 is found in the
 // side-by-side store that the manifest names; what it imports in turn obeys the limited search.
 constexpr const char* kDelayLoadedDlls[] = {"gdiplus.dll", "oleacc.dll", "comctl32.dll"};
+constexpr char kCannotLoad[] = "无法从系统文件夹载入 ";
 
 // A system DLL that lacks an entry point the program calls (an older or damaged system): a message that
 // says which, instead of the exception the delay-load helper would raise.
 FARPROC WINAPI DelayLoadFailed(unsigned notification, PDelayLoadInfo info) {
     std::string message = info->szDll;
     if (notification == dliFailLoadLib) {
-        message = "无法从系统文件夹载入 " + message;
+        message = kCannotLoad + message;
     } else {
         message += " 中没有 ";
         message += info->dlp.fImportByName ? info->dlp.szProcName : "#" + std::to_string(info->dlp.dwOrdinal);
@@ -35,7 +36,7 @@ void LoadSystemDlls() {
     for (const char* name : kDelayLoadedDlls) {
         // Loaded for the whole process: the delay-load helper finds each one already there.
         if (!LoadLibraryExA(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32))
-            FatalError((std::string("无法从系统文件夹载入 ") + name).c_str(), static_cast<long>(GetLastError()));
+            FatalError((kCannotLoad + std::string(name)).c_str(), static_cast<long>(GetLastError()));
     }
 }
 
