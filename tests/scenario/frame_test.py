@@ -1,9 +1,18 @@
 """The application frame seen from outside: where the two windows open, dragging, Esc and the close
-button."""
+button; and the executable itself: its headers, the DLLs it loads, and its signature in a release."""
+import glob
+import os
+import re
+import shutil
+import sys
+import tempfile
 import time
 import unittest
 
 import zen
+
+sys.path.insert(0, os.path.join(zen.SOURCE, "scripts"))
+import package  # noqa: E402  (the release script, for its signing)
 
 SCREEN_ORIGIN = (283, 114)  # (1366 - 800) / 2, (768 - 540) / 2
 EMPTY_SPOT = (400, 300)      # the dark band between the options and Apply: no unit there
@@ -56,6 +65,65 @@ class Frame(unittest.TestCase):
             self.assertLess(max(z.pixel(*glyph)), 150, "the version text is gone with the overlay")
             z.click(757 + 9, 18 + 9)
             self.assertEqual(z.wait_exit(5), 0)
+
+
+# What Windows 8 takes from the system folder whatever lies beside the executable (with what they import).
+KNOWN_DLLS = set("advapi32 clbcatq combase comdlg32 gdi32 imagehlp imm32 kernel32 msctf msvcrt normaliz nsi ole32 "
+                 "oleaut32 psapi rpcrt4 sechost setupapi shell32 shlwapi user32 wldap32 ws2_32".split())
+DYNAMIC_BASE, NX_COMPAT, TERMINAL_SERVER_AWARE, HIGH_ENTROPY_VA, NO_SEH = 0x40, 0x100, 0x8000, 0x20, 0x400
+
+
+class Executable(unittest.TestCase):
+    x86_64 = zen.machine(zen.APP) == zen.X86_64
+
+    def objdump(self, option):
+        return zen.run(("x86_64" if self.x86_64 else "i686") + "-w64-mingw32-objdump", option, zen.APP)
+
+    def test_hardened_headers_and_only_known_dlls_imported(self):
+        headers = self.objdump("-p")
+        flags = int(re.search(r"DllCharacteristics\s+([0-9a-fA-F]+)", headers).group(1), 16)
+        wanted = DYNAMIC_BASE | NX_COMPAT | TERMINAL_SERVER_AWARE | (HIGH_ENTROPY_VA if self.x86_64 else NO_SEH)
+        self.assertEqual(hex(flags & wanted), hex(wanted), "DllCharacteristics")
+        self.assertIn(".reloc", self.objdump("-h"), "relocations kept for the random base")
+        self.assertIn("__stack_chk_guard", self.objdump("-t"), "stack protection")
+        imported = {name.lower().removesuffix(".dll") for name in re.findall(r"DLL Name: (\S+)", headers)}
+        self.assertLessEqual(imported, KNOWN_DLLS, "the import table names only KnownDLLs")
+
+    def test_a_signed_executable_verifies_and_strips_back_to_the_unsigned_bytes(self):
+        with tempfile.TemporaryDirectory() as folder:
+            key, cert, p12, plain = (os.path.join(folder, n) for n in ("key.pem", "cert.pem", "a.p12", "plain.exe"))
+            zen.run("openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1", "-subj", "/CN=Test",
+                    "-addext", "extendedKeyUsage=codeSigning", "-keyout", key, "-out", cert)
+            zen.run("openssl", "pkcs12", "-export", "-inkey", key, "-in", cert, "-out", p12, "-passout", "pass:pw")
+            exe = os.path.join(folder, package.package("0", zen.BIN, "x86_64" if self.x86_64 else "i686", folder)[1])
+            with open(exe, "rb") as f:
+                unsigned = f.read()
+            package.sign(exe, p12, "pw")
+            self.assertIn("Succeeded", zen.run("osslsigncode", "verify", "-CAfile", cert, "-in", exe))
+            zen.run("osslsigncode", "remove-signature", "-in", exe, "-out", plain)
+            with open(plain, "rb") as f:
+                self.assertTrue(f.read() == unsigned, "the unsigned bytes again")
+
+    def test_dlls_planted_beside_the_executable_never_run(self):
+        # The override makes Wine search for these names as Windows does for any DLL that is no KnownDLL: the
+        # executable's folder first (by default Wine prefers its built-in ones).
+        planted = ("gdiplus", "oleacc", "uxtheme")
+        with tempfile.TemporaryDirectory() as folder:
+            exe = shutil.copy(zen.APP, folder)
+            for name in planted:
+                shutil.copy(os.path.join(zen.BIN, "tests", "markers", f"{name}.dll"), folder)
+            overrides = os.environ.get("WINEDLLOVERRIDES", "") + ";" + ",".join(planted) + "=n,b"
+            with zen.listening() as heard, zen.running(exe, env=dict(os.environ, WINEDLLOVERRIDES=overrides)) as z:
+                r, g, _ = z.pixel(520, 474)
+                self.assertTrue(r > 150 and g < 130, "the red Apply face: the artwork is drawn")
+                for keys, name in ((["Down"], "中等-125%"), (["Tab", "Tab"], "应用")):  # Tab: 150 %, then Apply
+                    for key in keys:
+                        zen.key(key)
+                    zen.wait_for(lambda: any(line.startswith(f"focus {name} |") for line in heard()), 5,
+                                 what=f"{name} heard by a client")
+                zen.key("Escape")
+                self.assertEqual(z.wait_exit(5), 0)
+            self.assertEqual(glob.glob(os.path.join(folder, "*.loaded")), [], "a planted DLL ran")
 
 
 if __name__ == "__main__":
