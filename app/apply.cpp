@@ -7,6 +7,7 @@
 #include "app/globals.h"
 #include "app/handlers.h"
 #include "app/options.h"
+#include "app/runtime/alert.h"
 #include "app/runtime/animation_box.h"
 #include "app/runtime/thread.h"
 #include "app/runtime/ui_thread.h"
@@ -39,7 +40,7 @@ ProgramRunner g_runner = RunAndWait;
 
 // Set once the windows are gone and the program is about to end: the worker skips the pause before the
 // finished state. Made at first use and kept for the process.
-HANDLE Closing() {
+HANDLE ClosingEvent() {
     static const HANDLE closing = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     return closing;
 }
@@ -199,7 +200,7 @@ DWORD WINAPI ApplySequence(void*) {
         ReportFailure(FailureText("Win8DpiScaling", run, logPixels));
         return 0;
     }
-    WaitForSingleObject(Closing(), kSettleDelay);
+    WaitForSingleObject(ClosingEvent(), kSettleDelay);
     OnUi(ShowFinished);
     return 0;
 }
@@ -207,7 +208,7 @@ DWORD WINAPI ApplySequence(void*) {
 void LetApplyFinish() {
     HANDLE worker = g_app.applyThread.get();
     if (!worker) return;
-    SetEvent(Closing());
+    SetEvent(ClosingEvent());
     // The worker hands its steps to this thread: go on answering them until it has ended.
     while (MsgWaitForMultipleObjects(1, &worker, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
         MSG msg;
