@@ -103,6 +103,17 @@ void StopStrip() {
     g_app.stripObject = 0;
 }
 
+// A screen reader stops speaking when the focus moves, and the focus reaches Log off a moment after the alert
+// was raised: what Log off says as it takes the focus is what a listener surely hears.
+const char* LogOffDescription() {
+    static const std::string description = [] {
+        std::string words = kFinishedWords;
+        words += kWarningText;
+        return words;
+    }();
+    return description.c_str();
+}
+
 void ShowFinished() {
     using images::Art;
     g_app.mainSkin.SetBackImageData(images::ArtBytes(Art::DoneBackground));
@@ -112,14 +123,13 @@ void ShowFinished() {
     g_app.logOffSkin.SetImages(images::DecodeImage(images::ArtBytes(Art::LogOffNormal)),
                                images::DecodeImage(images::ArtBytes(Art::LogOffHover)),
                                images::DecodeImage(images::ArtBytes(Art::LogOffPressed)));
-    g_app.logOffSkin.SetDescription(kWarningText);
+    g_app.logOffSkin.SetDescription(LogOffDescription());
     EnsureOverlay();
     StopStrip();
     RedrawNow(kOverlayWindow);
     // The text first: the label's placeholder never shows.
     WriteUnitProperty(kOverlayWindow, units::kWarning, kPropText, kWarningText);
     WriteUnitProperty(kOverlayWindow, units::kWarning, kPropVisible, 1);
-    // A screen reader tells the outcome and the warning before the focus reaches Log off.
     Announce(kMainWindow, kFinishedWords, kWarningText);
     WriteUnitProperty(kMainWindow, units::kLogOff, kPropVisible, 1);
     WriteUnitProperty(kMainWindow, units::kLogOff, kPropDisabled, 0);
