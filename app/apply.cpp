@@ -166,6 +166,18 @@ void ShowFailure(std::string text) {
     WriteUnitProperty(kMainWindow, units::kApply, kPropDisabled, 0);
 }
 
+// A failure after the user closed the window: nothing of the program is left on screen, so the box comes to
+// the front above every window, or it might only flash on the taskbar while the process waits for its
+// answer. The close may have queued the quit already, which the box's own loop would take and close unseen:
+// the quit waits until the box is answered.
+void ShowLateFailure(const std::string& text) {
+    MSG quit{};
+    const bool quitQueued = PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    MessageBoxA(nullptr, (text + kReopenAdvice).c_str(), kFailureCaption,
+                MB_ICONERROR | MB_OK | MB_SETFOREGROUND | MB_TOPMOST);
+    if (quitQueued) PostQuitMessage(static_cast<int>(quit.wParam));
+}
+
 // A failure is told even when the user closed the window while reg.exe ran: the program then ends once
 // the box is answered.
 void ReportFailure(std::string text) {
@@ -173,7 +185,7 @@ void ReportFailure(std::string text) {
         if (IsCreated(kMainWindow))
             ShowFailure(std::move(text));
         else
-            MessageBoxA(nullptr, (text + kReopenAdvice).c_str(), kFailureCaption, MB_ICONERROR | MB_OK);
+            ShowLateFailure(text);
     });
 }
 
