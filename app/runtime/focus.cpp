@@ -70,20 +70,30 @@ void SetInitialFocus(const WindowDefinition& def, const char* unit) {
     if (GetActiveWindow() == w.hwnd) RestoreFocus(w);
 }
 
-// A minimised window takes no focus.
+// A minimised window takes no focus, and one being restored takes it when the restore is over.
 bool FocusPlacedOnActivation(LoadedWindow& w, WPARAM wParam) {
     if (LOWORD(wParam) == WA_INACTIVE) {
         RememberFocus(w);
         return false;
     }
-    return !HIWORD(wParam) && RestoreFocus(w);
+    return !HIWORD(wParam) && !w.focus.restoring && RestoreFocus(w);
 }
 
-// A minimise need not deactivate the window: with no other window to take the activation (no window manager)
-// it stays active, and the restore first gives the focus to the window itself and then activates it again.
-// The unit that had the focus is noted before the minimise, or the activation would restore an older one.
-void FollowSystemCommand(LoadedWindow& w, WPARAM command) {
-    if ((command & kSystemCommandBits) == SC_MINIMIZE) RememberFocus(w);
+// A minimise need not deactivate the window: with no other window to take the activation (no window
+// manager) it stays active, and the restore gives the focus to the window itself before it activates it
+// again. The unit that had the focus is noted before the minimise, or the activation would restore an older
+// one. A restore may also activate the window more than once (under Wine, with a window manager), with the
+// focus given to the window in between: the unit takes the focus back once, when the restore is over.
+LRESULT CarryOutSystemCommand(LoadedWindow& w, WPARAM command, LPARAM lParam) {
+    const WPARAM kind = command & kSystemCommandBits;
+    if (kind == SC_MINIMIZE) RememberFocus(w);
+    if (kind != SC_RESTORE) return DefWindowProcA(w.hwnd, WM_SYSCOMMAND, command, lParam);
+    HWND window = w.hwnd;
+    w.focus.restoring = true;
+    const LRESULT answer = DefWindowProcA(window, WM_SYSCOMMAND, command, lParam);
+    w.focus.restoring = false;
+    if (IsAlive(w) && GetActiveWindow() == window && !IsIconic(window)) RestoreFocus(w);
+    return answer;
 }
 
 void SetUnitEnabled(LoadedWindow& w, const LoadedUnit& unit, bool enabled) {

@@ -19,17 +19,20 @@ struct FocusMemory {
     // A unit lost its input while it had the focus, and the user has not moved the focus since: the window
     // holds it for the next unit that takes input again.
     bool waiting = false;
+    bool restoring = false; // a restore from minimised is under way; the focus comes back once it is over
 };
 
 // The unit that takes the focus when the window is first active: at once if it is active now, else when
 // it is activated. Once the focus has been somewhere in the window, it stays where the user left it.
 void SetInitialFocus(const WindowDefinition& window, const char* unit);
 
-// WM_ACTIVATE and WM_SYSCOMMAND of a loaded window: the focus is remembered when the window loses the
-// activation or is about to be minimised, and handed back when it is activated again. Returns whether the
-// focus was placed, so that the system's default placement (on the window itself) is skipped.
+// WM_ACTIVATE of a loaded window: the focus is remembered when the window loses the activation and handed
+// back when it is activated again. Returns whether the focus was placed, so that the system's default
+// placement (on the window itself) is skipped.
 bool FocusPlacedOnActivation(LoadedWindow& w, WPARAM wParam);
-void FollowSystemCommand(LoadedWindow& w, WPARAM command);
+// WM_SYSCOMMAND of a loaded window, carried out by the system, with the focus remembered before a minimise
+// and handed back after a restore; returns the system's answer.
+LRESULT CarryOutSystemCommand(LoadedWindow& w, WPARAM command, LPARAM lParam);
 
 // Enables or disables a unit. A unit that stops taking input while it has the focus gives it to its window,
 // which keeps Esc and Tab working (the system would leave the focus nowhere); the next unit of the window

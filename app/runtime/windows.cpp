@@ -133,7 +133,7 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     case WM_ACTIVATE:
         if (FocusPlacedOnActivation(*w, wParam)) return 0;
         break;
-    case WM_SYSCOMMAND: FollowSystemCommand(*w, wParam); break;
+    case WM_SYSCOMMAND: return CarryOutSystemCommand(*w, wParam, lParam);
     case WM_GETOBJECT:
         if (LRESULT alert = AnswerAlert(hwnd, wParam, lParam)) return alert;
         break;
