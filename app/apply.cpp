@@ -7,6 +7,7 @@
 #include "app/globals.h"
 #include "app/handlers.h"
 #include "app/options.h"
+#include "app/runtime/alert.h"
 #include "app/runtime/animation_box.h"
 #include "app/runtime/thread.h"
 #include "app/runtime/ui_thread.h"
@@ -39,7 +40,7 @@ ProgramRunner g_runner = RunAndWait;
 
 // Set once the windows are gone and the program is about to end: the worker skips the pause before the
 // finished state. Made at first use and kept for the process.
-HANDLE Closing() {
+HANDLE ClosingEvent() {
     static const HANDLE closing = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     return closing;
 }
@@ -102,6 +103,17 @@ void StopStrip() {
     g_app.stripObject = 0;
 }
 
+// A screen reader stops speaking when the focus moves, and the focus reaches Log off a moment after the alert
+// was raised: what Log off says as it takes the focus is what a listener surely hears.
+const char* LogOffDescription() {
+    static const std::string description = [] {
+        std::string words = kFinishedWords;
+        words += kWarningText;
+        return words;
+    }();
+    return description.c_str();
+}
+
 void ShowFinished() {
     using images::Art;
     g_app.mainSkin.SetBackImageData(images::ArtBytes(Art::DoneBackground));
@@ -111,14 +123,13 @@ void ShowFinished() {
     g_app.logOffSkin.SetImages(images::DecodeImage(images::ArtBytes(Art::LogOffNormal)),
                                images::DecodeImage(images::ArtBytes(Art::LogOffHover)),
                                images::DecodeImage(images::ArtBytes(Art::LogOffPressed)));
-    g_app.logOffSkin.SetDescription(kWarningText);
+    g_app.logOffSkin.SetDescription(LogOffDescription());
     EnsureOverlay();
     StopStrip();
     RedrawNow(kOverlayWindow);
     // The text first: the label's placeholder never shows.
     WriteUnitProperty(kOverlayWindow, units::kWarning, kPropText, kWarningText);
     WriteUnitProperty(kOverlayWindow, units::kWarning, kPropVisible, 1);
-    // A screen reader tells the outcome and the warning before the focus reaches Log off.
     Announce(kMainWindow, kFinishedWords, kWarningText);
     WriteUnitProperty(kMainWindow, units::kLogOff, kPropVisible, 1);
     WriteUnitProperty(kMainWindow, units::kLogOff, kPropDisabled, 0);
@@ -155,6 +166,18 @@ void ShowFailure(std::string text) {
     WriteUnitProperty(kMainWindow, units::kApply, kPropDisabled, 0);
 }
 
+// A failure after the user closed the window: nothing of the program is left on screen, so the box comes to
+// the front above every window, or it might only flash on the taskbar while the process waits for its
+// answer. The close may have queued the quit already, which the box's own loop would take and close unseen:
+// the quit waits until the box is answered.
+void ShowLateFailure(const std::string& text) {
+    MSG quit{};
+    const bool quitQueued = PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    MessageBoxA(nullptr, (text + kReopenAdvice).c_str(), kFailureCaption,
+                MB_ICONERROR | MB_OK | MB_SETFOREGROUND | MB_TOPMOST);
+    if (quitQueued) PostQuitMessage(static_cast<int>(quit.wParam));
+}
+
 // A failure is told even when the user closed the window while reg.exe ran: the program then ends once
 // the box is answered.
 void ReportFailure(std::string text) {
@@ -162,7 +185,7 @@ void ReportFailure(std::string text) {
         if (IsCreated(kMainWindow))
             ShowFailure(std::move(text));
         else
-            MessageBoxA(nullptr, (text + kReopenAdvice).c_str(), kFailureCaption, MB_ICONERROR | MB_OK);
+            ShowLateFailure(text);
     });
 }
 
@@ -199,7 +222,7 @@ DWORD WINAPI ApplySequence(void*) {
         ReportFailure(FailureText("Win8DpiScaling", run, logPixels));
         return 0;
     }
-    WaitForSingleObject(Closing(), kSettleDelay);
+    WaitForSingleObject(ClosingEvent(), kSettleDelay);
     OnUi(ShowFinished);
     return 0;
 }
@@ -207,7 +230,7 @@ DWORD WINAPI ApplySequence(void*) {
 void LetApplyFinish() {
     HANDLE worker = g_app.applyThread.get();
     if (!worker) return;
-    SetEvent(Closing());
+    SetEvent(ClosingEvent());
     // The worker hands its steps to this thread: go on answering them until it has ended.
     while (MsgWaitForMultipleObjects(1, &worker, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
         MSG msg;

@@ -4,6 +4,7 @@
 #include "app/handlers.h"
 #include "app/options.h"
 #include "app/retired_images.h"
+#include "app/runtime/focus.h"
 #include "app/runtime/owned_windows.h"
 #include "app/runtime/unit_properties.h"
 #include "app/runtime/windows.h"

@@ -237,7 +237,9 @@ class AlertAccessible final : public WindowAccessible {
     std::wstring Name() const override { return title_; }
     std::wstring Description() const override { return text_; }
     long Role() const override { return ROLE_SYSTEM_ALERT; }
-    long State() const override { return STATE_SYSTEM_READONLY; }
+    // Clients read an alert without a level as one that was cleared. The program's alerts tell how a task
+    // the user waited for ended: worth hearing at once, no emergency.
+    long State() const override { return STATE_SYSTEM_READONLY | STATE_SYSTEM_ALERT_MEDIUM; }
 
     std::wstring title_, text_;
 };

@@ -18,8 +18,9 @@ IAccessible* NewButtonAccessible(HWND button);
 // other request (the window procedure then goes on as usual).
 LRESULT AnswerObjectRequest(HWND button, WPARAM wParam, LPARAM lParam);
 
-// The answer to WM_GETOBJECT for an alert of window: an object with title as its name and text as its
-// description, which is no part of the window's tree of objects and is told of only by EVENT_SYSTEM_ALERT.
+// The answer to WM_GETOBJECT for an alert of window: an object with title as its name, text as its
+// description and a medium alert level, which is no part of the window's tree of objects and is told of
+// only by EVENT_SYSTEM_ALERT.
 LRESULT AnswerAlertRequest(HWND window, WPARAM wParam, const char* title, const char* text);
 
 } // namespace skin

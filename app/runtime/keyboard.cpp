@@ -1,47 +1,13 @@
 #include "app/runtime/keyboard.h"
 
+#include "app/runtime/focus.h"
 #include "app/runtime/loaded_window.h"
 
 #include <algorithm>
-#include <cstring>
 #include <vector>
 
 namespace app {
 namespace {
-
-bool TakesFocus(const LoadedUnit* unit) {
-    return unit && unit->def->tabStop && IsWindowVisible(unit->hwnd) && IsWindowEnabled(unit->hwnd);
-}
-
-// The names of the units Tab visits, in order, whether they take the focus now or not.
-std::vector<const char*> TabOrder(const LoadedWindow& w) {
-    if (!w.def->tabOrder.empty()) return {w.def->tabOrder.begin(), w.def->tabOrder.end()};
-    std::vector<const char*> order;
-    for (const UnitDefinition& unit : w.def->units)
-        if (unit.tabStop) order.push_back(unit.name);
-    return order;
-}
-
-// The units that can take the focus now, in the order Tab visits them.
-std::vector<HWND> TabStops(LoadedWindow& w) {
-    std::vector<HWND> stops;
-    for (const char* name : TabOrder(w))
-        if (const LoadedUnit* unit = FindUnit(w, name); TakesFocus(unit)) stops.push_back(unit->hwnd);
-    return stops;
-}
-
-// The named unit if it takes the focus now, else the next one in Tab order that does.
-HWND FocusFrom(LoadedWindow& w, const char* name) {
-    const std::vector<const char*> order = TabOrder(w);
-    const auto named = [&](const char* n) { return std::strcmp(n, name) == 0; };
-    const auto at = std::find_if(order.begin(), order.end(), named) - order.begin();
-    const auto count = static_cast<std::ptrdiff_t>(order.size());
-    for (std::ptrdiff_t step = 0; step < count; ++step) {
-        const LoadedUnit* unit = FindUnit(w, order[(at + step) % count]);
-        if (TakesFocus(unit)) return unit->hwnd;
-    }
-    return nullptr;
-}
 
 // Clicks a push button as the mouse would: the click reaches its window's clicked event.
 void Click(HWND button) {
@@ -122,27 +88,6 @@ bool HandleWindowKeys(const MSG& msg) {
         return true;
     default: return false;
     }
-}
-
-void RememberFocus(LoadedWindow& w) {
-    HWND focus = GetFocus();
-    for (const LoadedUnit& unit : w.units)
-        if (unit.hwnd == focus) w.focusUnit = unit.def->name;
-}
-
-bool RestoreFocus(LoadedWindow& w) {
-    if (w.focusWaiting) {
-        SetFocus(w.hwnd);
-        return true;
-    }
-    HWND target = w.focusUnit ? FocusFrom(w, w.focusUnit) : nullptr;
-    if (!target) return false;
-    const bool fromNowhere = !GetFocus();
-    SetFocus(target);
-    // Wine 8 tells accessibility clients of a new focus only when something had it before, which is never
-    // the case on activation; Windows tells them anyway, and they pass over the same news told twice.
-    if (fromNowhere) NotifyWinEvent(EVENT_OBJECT_FOCUS, target, OBJID_CLIENT, CHILDID_SELF);
-    return true;
 }
 
 // The window keeps its UI state itself rather than leaving it to the system: Wine keeps none while its

@@ -1,7 +1,8 @@
-// The records of loaded windows and their units, shared by the loader, the unit properties, the keys and
-// the restacking of owned windows. Every window that was ever loaded keeps its record; its handle is 0
-// while it is not loaded.
+// The records of loaded windows and their units, shared by the loader, the unit properties, the focus, the
+// keys and the restacking of owned windows. Every window that was ever loaded keeps its record; its handle
+// is 0 while it is not loaded.
 #pragma once
+#include "app/runtime/focus.h"
 #include "app/window_defs.h"
 #include "skin/owners.h"
 
@@ -31,12 +32,7 @@ struct LoadedWindow {
     const WindowDefinition* def;
     HWND hwnd = nullptr;
     bool loading = false;
-    bool focusWaiting = false; // a unit lost its input while focused; the window holds the focus for now
-    // The unit that had the focus when the window last lost the activation, or that is to take it first:
-    // the focus goes back there when the window is activated again.
-    const char* focusUnit = nullptr;
-    // The latest alert raised for screen readers, which they ask for after it was raised.
-    std::string alertTitle, alertText;
+    FocusMemory focus;
     UINT uiState = 0; // UISF_ flags: which keyboard cues the window hides
     std::optional<COLORREF> background;
     std::vector<LoadedUnit> units;

@@ -1,7 +1,8 @@
 // Keeping owned windows above their owner on the screen. The system keeps owned windows above their owner,
 // but under Wine a window's X surface can rise above them: when it first becomes layered, when the focus
 // moves into it, and when its surface is mapped (at start, after a restore) while one of its units has the
-// focus. The last comes a moment after the focus moved, once Wine reads the window system's answer.
+// focus. The last comes a moment after the focus moved, once Wine reads the window system's answer. On
+// Windows both calls do nothing.
 #pragma once
 #include <windows.h>
 

@@ -2,12 +2,11 @@
 
 #include "app/runtime/animation_box.h"
 #include "app/runtime/fatal_error.h"
+#include "app/runtime/focus.h"
 #include "app/runtime/label.h"
 #include "app/runtime/loaded_window.h"
 #include "app/runtime/timer_unit.h"
 #include "app/runtime/windows.h"
-
-#include <utility>
 
 namespace app {
 namespace {
@@ -21,25 +20,6 @@ void SetUnitVisible(const LoadedUnit& unit, bool visible) {
         SetLabelVisible(unit.hwnd, visible);
     else
         ShowWindow(unit.hwnd, visible ? SW_SHOWNA : SW_HIDE);
-}
-
-// A unit that stops taking input gives the focus back to its window, which keeps Esc and Tab working;
-// the system would leave the focus nowhere. The focus waits there for the next unit of the window that
-// takes input again, unless the user has moved it meanwhile: after Apply that is Log off, after a failed
-// Apply it is Apply itself, so a keyboard user goes on where the face goes on. A window that is not
-// active meanwhile hands that unit the focus when it is activated again.
-void SetUnitEnabled(LoadedWindow& w, const char* name, HWND unit, bool enabled) {
-    const bool hadFocus = GetFocus() == unit;
-    EnableWindow(unit, enabled);
-    if (!enabled && hadFocus) {
-        SetFocus(w.hwnd);
-        w.focusWaiting = true;
-    } else if (enabled && std::exchange(w.focusWaiting, false)) {
-        if (GetFocus() == w.hwnd)
-            SetFocus(unit);
-        else if (GetActiveWindow() != w.hwnd && name)
-            w.focusUnit = FindUnit(w, name)->def->name;
-    }
 }
 
 void WriteGeometry(const WindowDefinition& def, const char* unit, int property, int value) {
@@ -130,7 +110,14 @@ void WriteUnitProperty(const WindowDefinition& def, const char* unit, int proper
             ShowWindow(w.hwnd, value.number ? SW_SHOW : SW_HIDE);
         }
         break;
-    case kPropDisabled: SetUnitEnabled(w, unit, UnitHandle(def, unit), value.number == 0); break;
+    case kPropDisabled:
+        if (unit) {
+            UnitHandle(def, unit);
+            SetUnitEnabled(w, *FindUnit(w, unit), value.number == 0);
+        } else {
+            EnableWindow(w.hwnd, value.number == 0);
+        }
+        break;
     }
 }
 

@@ -1,22 +1,20 @@
 #include "app/runtime/windows.h"
 
+#include "app/runtime/alert.h"
 #include "app/runtime/animation_box.h"
 #include "app/runtime/fatal_error.h"
+#include "app/runtime/focus.h"
 #include "app/runtime/keyboard.h"
 #include "app/runtime/label.h"
 #include "app/runtime/loaded_window.h"
 #include "app/runtime/message_loop.h"
 #include "app/runtime/timer_unit.h"
-#include "skin/accessible.h"
 
 namespace app {
 namespace {
 
 constexpr char kWindowClass[] = "ZentriloWindow";
 constexpr char kMissingUnit[] = "指定窗口或窗口组件不存在或尚未载入";
-// The object identifier under which a window's alert answers WM_GETOBJECT: one of the window's own, as
-// the system's identifiers are all negative.
-constexpr LONG kAlertObject = 1;
 
 void Fire(Handler handler) {
     if (handler) handler();
@@ -118,20 +116,6 @@ LRESULT OnCommand(LoadedWindow& w, WPARAM wParam, LPARAM lParam) {
     return 0;
 }
 
-// The focus goes back where it was when the window is activated again; a minimised window takes none.
-bool OnActivate(LoadedWindow& w, WPARAM wParam) {
-    if (LOWORD(wParam) == WA_INACTIVE) {
-        RememberFocus(w);
-        return false;
-    }
-    return !HIWORD(wParam) && RestoreFocus(w);
-}
-
-LRESULT AnswerAlert(const LoadedWindow& w, WPARAM wParam, LPARAM lParam) {
-    if (static_cast<LONG>(lParam) != kAlertObject || w.alertTitle.empty()) return 0;
-    return skin::AnswerAlertRequest(w.hwnd, wParam, w.alertTitle.c_str(), w.alertText.c_str());
-}
-
 bool EraseBackground(const LoadedWindow& w, HDC dc) {
     if (!w.background) return false;
     RECT rect;
@@ -147,10 +131,11 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     switch (message) {
     case WM_COMMAND: return OnCommand(*w, wParam, lParam);
     case WM_ACTIVATE:
-        if (OnActivate(*w, wParam)) return 0;
+        if (FocusPlacedOnActivation(*w, wParam)) return 0;
         break;
+    case WM_SYSCOMMAND: return CarryOutSystemCommand(*w, wParam, lParam);
     case WM_GETOBJECT:
-        if (LRESULT alert = AnswerAlert(*w, wParam, lParam)) return alert;
+        if (LRESULT alert = AnswerAlert(hwnd, wParam, lParam)) return alert;
         break;
     case WM_LBUTTONDOWN:
         if (w->def->dragAnywhere) StartDrag(hwnd, lParam);
@@ -218,10 +203,7 @@ bool LoadWindow(const WindowDefinition& def, HWND owner) {
     }
     w.loading = true;
     w.background.reset();
-    w.focusWaiting = false;
-    w.focusUnit = nullptr;
-    w.alertTitle.clear();
-    w.alertText.clear();
+    w.focus = {};
     w.uiState = kCuesHiddenUiState;
     if (!CreateTopLevel(w, owner)) {
         w.loading = false;
@@ -265,24 +247,6 @@ void RedrawNow(const WindowDefinition& def) {
 
 void CloseWindowAsync(const WindowDefinition& def) {
     PostMessageA(UnitHandle(def), kWindowCloseRequest, 0, 0);
-}
-
-void SetInitialFocus(const WindowDefinition& def, const char* unit) {
-    LoadedWindow& w = RecordOf(def);
-    UnitHandle(def, unit); // ends the program when the unit is not there
-    if (w.focusUnit) return;
-    w.focusUnit = FindUnit(w, unit)->def->name;
-    // Moving the focus from the window to the unit also hands the window system's keyboard focus to the
-    // window's surface, which it may not have yet (a layered window gets a new one).
-    if (GetActiveWindow() == w.hwnd) RestoreFocus(w);
-}
-
-void Announce(const WindowDefinition& def, const char* title, const char* text) {
-    LoadedWindow& w = RecordOf(def);
-    UnitHandle(def); // ends the program when the window is not there
-    w.alertTitle = title;
-    w.alertText = text;
-    NotifyWinEvent(EVENT_SYSTEM_ALERT, w.hwnd, kAlertObject, CHILDID_SELF);
 }
 
 } // namespace app

@@ -17,12 +17,4 @@ HWND UnitHandle(const WindowDefinition& window, const char* unit = nullptr);
 void RedrawNow(const WindowDefinition& window);
 void CloseWindowAsync(const WindowDefinition& window);
 
-// The unit that takes the focus when the window is first active: at once if it is active now, else when
-// it is activated. Once the focus has been somewhere in the window, it stays where the user left it.
-void SetInitialFocus(const WindowDefinition& window, const char* unit);
-
-// Raises an alert that screen readers speak at once: title, then text. The alert belongs to the window
-// but is no object of its tree: nothing reads it as something on screen.
-void Announce(const WindowDefinition& window, const char* title, const char* text);
-
 } // namespace app

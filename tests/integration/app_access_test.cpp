@@ -127,7 +127,8 @@ TEST_F(Access, StartsActiveAndShowsTheFocusCueOnlyOnceTheKeyboardMovesTheFocus) 
 }
 
 // Another program takes the activation and gives it back; meanwhile the focused unit may stop taking
-// input, and the focus then goes on to the next one in Tab order.
+// input, and the focus then goes on to the next one in Tab order. A unit chosen while Apply works keeps
+// the focus, through its end too.
 TEST_F(Access, TheFocusComesBackWhereItWasWhenTheWindowIsActivatedAgain) {
     HWND other = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 40, 40, nullptr, nullptr,
                                  nullptr, nullptr);
@@ -141,8 +142,16 @@ TEST_F(Access, TheFocusComesBackWhereItWasWhenTheWindowIsActivatedAgain) {
     };
     SetFocus(Unit(units::kOption150));
     EXPECT_EQ(awayAndBack([] {}), Unit(units::kOption150));
+    const ProgramRunner previous = SetProgramRunner(Succeed);
     SetFocus(Unit(units::kApply));
-    EXPECT_EQ(awayAndBack([] { WriteUnitProperty(kMainWindow, units::kApply, kPropDisabled, 1); }),
+    Press(VK_RETURN);
+    SetFocus(Unit(units::kOption100));
+    EXPECT_EQ(awayAndBack([] {}), Unit(units::kOption100));
+    PumpUntilEnded(g_app.applyThread.get());
+    SetProgramRunner(previous);
+    EXPECT_EQ(GetFocus(), Unit(units::kOption100));
+    SetFocus(Unit(units::kLogOff));
+    EXPECT_EQ(awayAndBack([] { WriteUnitProperty(kMainWindow, units::kLogOff, kPropDisabled, 1); }),
               Unit(units::kClose));
     DestroyWindow(other);
 }

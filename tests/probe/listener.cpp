@@ -2,7 +2,7 @@
 // reader learns it: an out-of-context WinEvent hook, and the accessible object behind each event. One line
 // per event of the program's windows, in UTF-8:
 //   focus NAME | ROLE | STATE | DESCRIPTION      the focus moved to that object
-//   alert NAME | DESCRIPTION                     an alert was raised
+//   alert NAME | STATE | DESCRIPTION             an alert was raised
 //   dialog CAPTION | TEXT                        a text of a message box, as a screen reader reads it
 // Windows announces its message boxes itself (an alert, the foreground); Wine 8 raises neither, nor a focus
 // event when nothing had the focus before, as in a new box: a box is read as each of its texts is created.
@@ -89,17 +89,17 @@ void Tell(DWORD event, HWND window, LONG objectId, LONG childId) {
     if (FAILED(AccessibleObjectFromEvent(window, objectId, childId, &object, &child)) || !object) return;
     BSTR description = nullptr;
     object->get_accDescription(child, &description);
-    if (event == EVENT_SYSTEM_ALERT) {
-        Print("alert " + Name(object, child) + " | " + Take(description));
-    } else {
-        VARIANT role{}, state{};
-        object->get_accRole(child, &role);
-        object->get_accState(child, &state);
-        char numbers[48];
+    VARIANT role{}, state{};
+    object->get_accRole(child, &role);
+    object->get_accState(child, &state);
+    char numbers[48];
+    if (event == EVENT_SYSTEM_ALERT)
+        std::snprintf(numbers, sizeof numbers, " | 0x%lx | ", state.vt == VT_I4 ? state.lVal : 0L);
+    else
         std::snprintf(numbers, sizeof numbers, " | %ld | 0x%lx | ", role.vt == VT_I4 ? role.lVal : 0L,
                       state.vt == VT_I4 ? state.lVal : 0L);
-        Print("focus " + Name(object, child) + numbers + Take(description));
-    }
+    Print((event == EVENT_SYSTEM_ALERT ? "alert " : "focus ") + Name(object, child) + numbers +
+          Take(description));
     object->Release();
 }
 

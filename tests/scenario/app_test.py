@@ -225,18 +225,19 @@ class Failure(unittest.TestCase):
                     self.assertIsNone(zen.reg_query("LogPixels", env))
 
 
-class Restore(unittest.TestCase):
-    def minimise_and_restore(self, z):
-        z.drive("minimize")
-        zen.wait_for(lambda: z.info()["main"]["iconic"] == "1", 5, what="minimised")
-        z.drive("restore")
-        zen.wait_for(lambda: z.info()["main"]["iconic"] == "0", 5, what="restored")
-        time.sleep(0.5)
+def minimise_and_restore(z):
+    z.drive("minimize")
+    zen.wait_for(lambda: z.info()["main"]["iconic"] == "1", 5, what="minimised")
+    z.drive("restore")
+    zen.wait_for(lambda: z.info()["main"]["iconic"] == "0", 5, what="restored")
+    time.sleep(0.5)
 
+
+class Restore(unittest.TestCase):
     def test_a_restore_brings_back_100_percent(self):
         with zen.running(zen.PROBE, runner="exit:0") as z:
             z.click(*OPTIONS[150])
-            self.minimise_and_restore(z)
+            minimise_and_restore(z)
             screen = zen.Screen()
             self.assertEqual([filled(z.pixel(*MARKS[k], screen)) for k in (100, 125, 150)], [True, False, False])
             z.click(*APPLY)
@@ -247,7 +248,7 @@ class Restore(unittest.TestCase):
         with zen.running(zen.PROBE, runner="exit:0") as z:
             z.click(*APPLY)
             wait_finished(z)
-            self.minimise_and_restore(z)
+            minimise_and_restore(z)
             self.assertTrue(z.alive())
             self.assertTrue(finished(z))
             self.assertTrue(z.unit_at(488, 448)["enabled"])
@@ -282,8 +283,9 @@ class Restore(unittest.TestCase):
 
 
 WARNING = "注销前请保存所有已打开的文件，并关闭所有程序"
+FINISHED = "修复完成，请测试效果！"
 PUSH_BUTTON, RADIO_BUTTON = 43, 45                     # accessible roles
-FOCUSED, CHECKED, FOCUSABLE = 0x4, 0x10, 0x100000      # accessible states
+FOCUSED, CHECKED, READONLY, FOCUSABLE, ALERT_MEDIUM = 0x4, 0x10, 0x40, 0x100000, 0x8000000  # accessible states
 
 
 def heard_focus(name, role, state, description=""):
@@ -315,16 +317,21 @@ class Keyboard(unittest.TestCase):
             zen.key("Return")
             wait_finished(z)
             self.assertEqual(zen.reg_query("LogPixels", env), 144)
-            alert = f"alert 修复完成，请测试效果！ | {WARNING}"
-            log_off = heard_focus("注销", PUSH_BUTTON, FOCUSED | FOCUSABLE, WARNING)
-            zen.wait_for(lambda: log_off in heard(), 5, what="Log off heard with the warning")
+            alert = f"alert {FINISHED} | {hex(READONLY | ALERT_MEDIUM)} | {WARNING}"
+            log_off = heard_focus("注销", PUSH_BUTTON, FOCUSED | FOCUSABLE, FINISHED + WARNING)
+            zen.wait_for(lambda: log_off in heard(), 5, what="Log off heard with the finished words and the warning")
             self.assertIn(alert, heard())
-            self.assertLess(heard().index(alert), heard().index(log_off), "the outcome before Log off")
-            # Away to another program (to save files, as the warning asks) and back: the focus is on Log off.
-            times = heard().count(log_off)
+            # Away to another program (to save files, as the warning asks) and back, and a minimise and
+            # restore: the focus is on Log off again, and each focus change is heard once.
             z.drive("away", 500)
-            zen.wait_for(lambda: heard().count(log_off) > times, 5, what="Log off heard again")
+            zen.wait_for(lambda: heard().count(log_off) == 2, 5, what="Log off heard again")
+            minimise_and_restore(z)
+            zen.wait_for(lambda: heard().count(log_off) == 3, 5, what="Log off heard after the restore")
             self.assertEqual(z.info()["main"]["focus"], "488,448")
+            # The window itself has the focus where the system gives it: as the box goes, as a restore begins.
+            self.assertEqual([line.split(" | ")[0][6:] for line in heard() if line.startswith("focus")],
+                             ["正常-100% (默认)", "中等-125%", "较大-150%", "应用", "Zentrilo", "应用", "注销", "注销",
+                              "Zentrilo", "注销"])
             zen.key("space")
             self.assertEqual(z.wait_exit(5), 0)
             self.assertIn("logoff flags=0x10 reason=0", z.log())
