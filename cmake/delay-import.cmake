@@ -17,7 +17,9 @@ function(zen_import_names name out)
   foreach(line IN LISTS imports)
     string(REGEX REPLACE ".* I __imp_" "" export "${line}")
     if(ZEN_TRIPLE MATCHES "^i686")
-      string(REGEX REPLACE "^_" "" export "${export}")
+      # One underscore only ("__imp___TrackMouseEvent@4" is "_TrackMouseEvent"): a bare "^_" would take
+      # every leading one, as CMake anchors each further match where the last replacement ended.
+      string(REGEX REPLACE "^_(.*)" "\\1" export "${export}")
     endif()
     list(APPEND names "${export}")
   endforeach()
