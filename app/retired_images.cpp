@@ -13,7 +13,7 @@ constexpr const char* kImageKeys[] = {skin::kPropNormalImage, skin::kPropOverIma
 bool ShownBy(HWND control, Gdiplus::GpImage* image) {
     if (!IsWindow(control)) return false;
     return std::any_of(std::begin(kImageKeys), std::end(kImageKeys), [&](const char* key) {
-        return skin::GetProp(control, key) == reinterpret_cast<intptr_t>(image);
+        return skin::GetSkinProp(control, key) == reinterpret_cast<intptr_t>(image);
     });
 }
 
@@ -22,7 +22,7 @@ bool ShownBy(HWND control, Gdiplus::GpImage* image) {
 void RetiredImages::Collect(HWND control) {
     controls_.push_back(control);
     for (const char* key : kImageKeys)
-        if (auto* image = reinterpret_cast<Gdiplus::GpImage*>(skin::GetProp(control, key)))
+        if (auto* image = reinterpret_cast<Gdiplus::GpImage*>(skin::GetSkinProp(control, key)))
             if (std::find(images_.begin(), images_.end(), image) == images_.end()) images_.push_back(image);
 }
 

@@ -127,13 +127,13 @@ int main(int argc, char** argv) {
         Measure("ours: tick with a change (compose + push)", frames,
                 [&] {
                     hover ^= 1;
-                    skin::SetProp(apply, skin::kPropDrawState, hover);
+                    skin::SetSkinProp(apply, skin::kPropDrawState, hover);
                     skin::ComposeWindow(window, false);
                 }),
         // A property write that changes no pixel: the frame is composed and compared, not pushed.
         Measure("ours: composition, no visible change", frames,
                 [&] {
-                    skin::SetProp(apply, skin::kPropDrawState, hover);
+                    skin::SetSkinProp(apply, skin::kPropDrawState, hover);
                     skin::ComposeWindow(window, false);
                 }),
         Measure("ours: tick with nothing changed", frames, [&] { skin::ComposeWindow(window, false); }),
@@ -142,7 +142,7 @@ int main(int argc, char** argv) {
     };
     // The program never gives its step picture an image: no two faces overlap, and an unchanged tick asks
     // nothing about the order of the children.
-    skin::SetProp(step, skin::kPropBackImage, 0);
+    skin::SetSkinProp(step, skin::kPropBackImage, 0);
     skin::ComposeWindow(window, false);
     results.push_back(Measure("ours: nothing changed, no faces overlap", frames,
                               [&] { skin::ComposeWindow(window, false); }));

@@ -10,7 +10,7 @@
 //   GdipImageSelectActiveFrame. It is loaded a second time from a stream that owns its own copy of the
 //   bytes (ImageStream in its copy = FALSE mode: delete-on-release TRUE). GDI+ holds that stream for as
 //   long as the image lives, so the second block lives exactly as long as the image; the first block is
-//   released as the Part says and nothing reads it afterwards.
+//   released at once and nothing reads it afterwards.
 #include "images/decode.h"
 
 #include "images/image_stream.h"
@@ -26,20 +26,6 @@ const GUID* g_timeDimension = nullptr;
 
 void Dispose(Gdiplus::GpImage* image) {
     if (image) gp::GdipDisposeImage(image);
-}
-
-// True when some frame dimension of the image has more than one frame.
-bool HasSeveralFrames(Gdiplus::GpImage* image) {
-    UINT dimensions = 0;
-    if (gp::GdipImageGetFrameDimensionsCount(image, &dimensions) != Gdiplus::Ok || dimensions == 0)
-        return false;
-    std::vector<GUID> ids(dimensions);
-    if (gp::GdipImageGetFrameDimensionsList(image, ids.data(), dimensions) != Gdiplus::Ok) return false;
-    for (const GUID& id : ids) {
-        UINT frames = 0;
-        if (gp::GdipImageGetFrameCount(image, &id, &frames) == Gdiplus::Ok && frames > 1) return true;
-    }
-    return false;
 }
 
 Gdiplus::PixelFormat CopyFormat(Gdiplus::GpImage* image) {
@@ -135,6 +121,19 @@ Gdiplus::GpImage* Independent(Gdiplus::GpImage* loaded, Bytes bytes) {
 }
 
 } // namespace
+
+bool HasSeveralFrames(ImageHandle image) {
+    UINT dimensions = 0;
+    if (!image || gp::GdipImageGetFrameDimensionsCount(image, &dimensions) != Gdiplus::Ok || dimensions == 0)
+        return false;
+    std::vector<GUID> ids(dimensions);
+    if (gp::GdipImageGetFrameDimensionsList(image, ids.data(), dimensions) != Gdiplus::Ok) return false;
+    for (const GUID& id : ids) {
+        UINT frames = 0;
+        if (gp::GdipImageGetFrameCount(image, &id, &frames) == Gdiplus::Ok && frames > 1) return true;
+    }
+    return false;
+}
 
 void SetTimeDimension(const GUID* dimension) {
     g_timeDimension = dimension;

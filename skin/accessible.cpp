@@ -1,7 +1,7 @@
 #include "skin/accessible.h"
 
-#include "skin/painter.h"
 #include "skin/props.h"
+#include "skin/words.h"
 
 #include <atomic>
 #include <string>
@@ -19,14 +19,6 @@ bool IsSelf(const VARIANT& child) {
 HRESULT AllocString(const std::wstring& text, BSTR* out) {
     *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
     return *out ? S_OK : E_OUTOFMEMORY;
-}
-
-std::wstring WideText(const std::string& text) {
-    const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(length > 0 ? length : 0, L'\0');
-    if (length > 0)
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-    return wide;
 }
 
 // What every object of the toolkit shares: reference counting, no type information, no children, the
@@ -209,12 +201,12 @@ class ButtonAccessible final : public WindowAccessible {
     }
 
   private:
-    bool IsOption() const { return GetProp(window_, kPropOption) != 0; }
+    bool IsOption() const { return GetSkinProp(window_, kPropOption) != 0; }
 
-    std::wstring Name() const override { return WideText(ReadWindowText(window_)); }
+    std::wstring Name() const override { return WindowWords(window_); }
     std::wstring Description() const override {
-        const auto* text = reinterpret_cast<const char*>(GetProp(window_, kPropDescription));
-        return text ? WideText(text) : std::wstring();
+        const auto* text = reinterpret_cast<const char*>(GetSkinProp(window_, kPropDescription));
+        return text ? Widen(text) : std::wstring();
     }
     long Role() const override { return IsOption() ? ROLE_SYSTEM_RADIOBUTTON : ROLE_SYSTEM_PUSHBUTTON; }
     long State() const override {
@@ -222,7 +214,7 @@ class ButtonAccessible final : public WindowAccessible {
         if (!IsWindowVisible(window_)) state |= STATE_SYSTEM_INVISIBLE;
         state |= IsWindowEnabled(window_) ? STATE_SYSTEM_FOCUSABLE : STATE_SYSTEM_UNAVAILABLE;
         if (GetFocus() == window_) state |= STATE_SYSTEM_FOCUSED;
-        if (IsOption() && GetProp(window_, kPropChecked)) state |= STATE_SYSTEM_CHECKED;
+        if (IsOption() && GetSkinProp(window_, kPropChecked)) state |= STATE_SYSTEM_CHECKED;
         return state;
     }
 };
@@ -231,7 +223,7 @@ class ButtonAccessible final : public WindowAccessible {
 class AlertAccessible final : public WindowAccessible {
   public:
     AlertAccessible(HWND window, const char* title, const char* text)
-        : WindowAccessible(window), title_(WideText(title)), text_(WideText(text)) {}
+        : WindowAccessible(window), title_(Widen(title)), text_(Widen(text)) {}
 
   private:
     std::wstring Name() const override { return title_; }

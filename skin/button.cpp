@@ -3,6 +3,7 @@
 #include "skin/accessible.h"
 #include "skin/props.h"
 #include "skin/state_drawing.h"
+#include "skin/words.h"
 
 #include <array>
 #include <utility>
@@ -38,7 +39,7 @@ LRESULT OnMouseMove(HWND button, WPARAM wParam, LPARAM lParam) {
 
 int PushState(HWND button, bool pushed) {
     if (pushed) return kStatePressed;
-    return GetProp(button, kPropIsFocus) ? kStateHover : kStateNormal;
+    return GetSkinProp(button, kPropIsFocus) ? kStateHover : kStateNormal;
 }
 
 // The platform procedure releases the push state (BM_SETSTATE) while handling the release, so
@@ -63,7 +64,7 @@ LRESULT ForwardThenDraw(HWND button, UINT message, WPARAM wParam, LPARAM lParam,
 }
 
 void OnFocus(HWND button, bool focused) {
-    SetProp(button, kPropIsFocus, focused ? 1 : 0);
+    SetSkinProp(button, kPropIsFocus, focused ? 1 : 0);
     int state = GetDrawStateProp(button);
     if (focused && state == kStatePressed) SetDrawState(button, kStateHover, true);
     if (!focused && state == kStateHover) SetDrawState(button, kStateNormal, true);
@@ -87,15 +88,17 @@ LRESULT OnDestroy(HWND button, WPARAM wParam, LPARAM lParam) {
 } // namespace
 
 HWND SkinButton::Create(HWND parent, int x, int y, int width, int height, const char* caption) {
-    HWND button = CreateWindowExA(WS_EX_TRANSPARENT, "Button", caption, WS_CHILD | WS_VISIBLE, x, y, width,
+    HWND button = CreateWindowExA(WS_EX_TRANSPARENT, "Button", nullptr, WS_CHILD | WS_VISIBLE, x, y, width,
                                   height, parent, nullptr, nullptr, nullptr);
-    if (button) Attach(button, nullptr);
+    if (!button) return nullptr;
+    SetWindowWords(button, caption);
+    Attach(button, nullptr);
     return button;
 }
 
 bool SkinButton::Attach(HWND button, images::ImageHandle normal) {
     if (!SkinControl::Attach(button)) return false;
-    SetProp(button, kPropType, kKindButton);
+    SetSkinProp(button, kPropType, kKindButton);
     if (normal) SetProperty(kPropNormalImage, reinterpret_cast<intptr_t>(normal));
     ModifyStyle(button, 0, kOwnerDrawStyle);
     Subclass(button, ButtonProc);
@@ -164,7 +167,7 @@ LRESULT CALLBACK ButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lPa
 void SetDrawState(HWND button, int state, bool force) {
     state = ShownState(button, state);
     if (state != GetDrawStateProp(button)) {
-        SetProp(button, kPropDrawState, state);
+        SetSkinProp(button, kPropDrawState, state);
         DrawFace(button);
     } else if (force) {
         DrawFace(button);

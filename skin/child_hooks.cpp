@@ -6,13 +6,11 @@
 #include "skin/state_drawing.h"
 #include "skin/window.h"
 
-#include <map>
-
 namespace skin {
 namespace {
 
 LRESULT CallReplaced(HWND child, UINT message, WPARAM wParam, LPARAM lParam) {
-    const auto replaced = reinterpret_cast<WNDPROC>(GetProp(child, kPropChildWndProc));
+    const auto replaced = reinterpret_cast<WNDPROC>(GetSkinProp(child, kPropChildWndProc));
     return CallWindowProcA(replaced, child, message, wParam, lParam);
 }
 
@@ -21,7 +19,7 @@ void RecomposeParent(HWND child) {
 }
 
 void SetStateAndRecompose(HWND child, int state) {
-    SetProp(child, kPropDrawState, ShownState(child, state));
+    SetSkinProp(child, kPropDrawState, ShownState(child, state));
     RecomposeParent(child);
 }
 
@@ -33,14 +31,14 @@ bool SyncFocusCues(HWND child) {
     const LRESULT uiState = SendMessageA(GetAncestor(child, GA_ROOT), WM_QUERYUISTATE, 0, 0);
     const int shown = uiState & UISF_HIDEFOCUS ? 0 : 1;
     HWND window = GetParent(child);
-    if (GetProp(window, kPropFocusCues) == shown) return false;
-    SetProp(window, kPropFocusCues, shown);
+    if (GetSkinProp(window, kPropFocusCues) == shown) return false;
+    SetSkinProp(window, kPropFocusCues, shown);
     return true;
 }
 
 void HookChild(HWND child, WNDPROC proc) {
     const LONG_PTR replaced = SetWindowLongPtrA(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc));
-    SetProp(child, kPropChildWndProc, replaced);
+    SetSkinProp(child, kPropChildWndProc, replaced);
 }
 
 // Takes over the skinned children not taken over yet: their standalone drawing procedure goes, and
@@ -50,14 +48,14 @@ void HookChildren(HWND window) {
         const int kind = Kind(child);
         if (kind == kKindNone) continue;
         // Inside a layered window no skinned child keeps its own drawing procedure.
-        if (const intptr_t standalone = GetProp(child, kPropWndProc)) {
+        if (const intptr_t standalone = GetSkinProp(child, kPropWndProc)) {
             SetWindowLongPtrA(child, GWLP_WNDPROC, standalone);
-            RemoveProp(child, kPropWndProc);
+            RemoveSkinProp(child, kPropWndProc);
         }
-        if (GetProp(child, kPropChildWndProc)) continue;
+        if (GetSkinProp(child, kPropChildWndProc)) continue;
         if (kind == kKindButton) {
             // It may have taken the focus before it was skinned.
-            SetProp(child, kPropIsFocus, GetFocus() == child ? 1 : 0);
+            SetSkinProp(child, kPropIsFocus, GetFocus() == child ? 1 : 0);
             HookChild(child, ButtonChildProc);
         } else if (kind == kKindTextField)
             HookChild(child, TextChildProc);
@@ -71,11 +69,7 @@ void SkinWindow::Refresh() {
     // What to hook depends only on the children's skin properties: with none written since this window's
     // last walk there is nothing new to take over, and the walk (a server request per child and property
     // under Wine) is skipped. The program refreshes every 10 ms once Apply has started.
-    static std::map<HWND, long> writesAtLastWalk;
-    if (auto last = writesAtLastWalk.find(window_);
-        last == writesAtLastWalk.end() || last->second != SkinWriteMark(window_))
-        HookChildren(window_);
-    writesAtLastWalk[window_] = SkinWriteMark(window_);
+    WalkChildrenIfWritten(window_, HookChildren);
     ComposeWindow(window_, false);
 }
 
@@ -98,7 +92,7 @@ LRESULT CALLBACK ButtonChildProc(HWND child, UINT message, WPARAM wParam, LPARAM
     // The focus cue is part of the frame: the focus and whether cues are shown recompose it.
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
-        SetProp(child, kPropIsFocus, message == WM_SETFOCUS ? 1 : 0);
+        SetSkinProp(child, kPropIsFocus, message == WM_SETFOCUS ? 1 : 0);
         RecomposeParent(child);
         break;
     case WM_UPDATEUISTATE: {

@@ -19,11 +19,11 @@ bool SkinControl::Attach(HWND control) {
 }
 
 void SkinControl::SetProperty(const char* name, intptr_t value) const {
-    SetProp(window_, name, value);
+    SetSkinProp(window_, name, value);
 }
 
 intptr_t SkinControl::GetProperty(const char* name) const {
-    return GetProp(window_, name);
+    return GetSkinProp(window_, name);
 }
 
 LRESULT SkinControl::Send(UINT message, WPARAM wParam, LPARAM lParam) const {
@@ -36,15 +36,26 @@ void SkinControl::SetToolTip(const char* text, std::optional<int> placement) con
 
 void SkinControl::SetBounds(std::optional<int> left, std::optional<int> top, std::optional<int> width,
                             std::optional<int> height, bool noRedraw) const {
+    SetWindowBounds(window_, left, top, width, height, noRedraw);
+}
+
+SIZE WindowSize(HWND window) {
     RECT rect{};
-    GetWindowRect(window_, &rect);
+    if (!GetWindowRect(window, &rect)) return {};
+    return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+void SetWindowBounds(HWND window, std::optional<int> left, std::optional<int> top, std::optional<int> width,
+                     std::optional<int> height, bool noRedraw) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
     UINT flags = SWP_NOZORDER;
     if (noRedraw) flags |= SWP_NOREDRAW;
     if (!left && !top) flags |= SWP_NOMOVE;
     if (!width && !height) flags |= SWP_NOSIZE;
     POINT corner{rect.left, rect.top};
-    if (HWND parent = GetParent(window_)) ScreenToClient(parent, &corner);
-    SetWindowPos(window_, nullptr, left.value_or(corner.x), top.value_or(corner.y),
+    if (GetWindowLongPtrA(window, GWL_STYLE) & WS_CHILD) ScreenToClient(GetParent(window), &corner);
+    SetWindowPos(window, nullptr, left.value_or(corner.x), top.value_or(corner.y),
                  width.value_or(rect.right - rect.left), height.value_or(rect.bottom - rect.top), flags);
 }
 

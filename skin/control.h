@@ -35,4 +35,12 @@ class SkinControl {
     HWND window_ = nullptr;
 };
 
+// The window's outer size; 0 by 0 for a window that is gone.
+SIZE WindowSize(HWND window);
+
+// Moves and sizes window in the coordinates it lives in (its parent's client area for a child, the screen
+// for a top-level window); omitted values keep the current ones.
+void SetWindowBounds(HWND window, std::optional<int> left, std::optional<int> top, std::optional<int> width,
+                     std::optional<int> height, bool noRedraw);
+
 } // namespace skin

@@ -1,8 +1,9 @@
 #include "skin/font.h"
 
+#include "skin/words.h"
+
+#include <algorithm>
 #include <cmath>
-#include <cstring>
-#include <string>
 
 namespace skin {
 namespace {
@@ -10,21 +11,15 @@ namespace {
 constexpr LONG kWeightSemiBold = 600;
 constexpr LONG kWeightBold = 700;
 
-std::wstring AnsiToWide(const char* text) {
-    const int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    if (length <= 0) return {};
-    std::wstring wide(length, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), length);
-    wide.resize(length - 1);
-    return wide;
-}
-
 } // namespace
 
 GpStatus SkinFontFamily::CreateFromName(const char* name) {
-    const std::wstring wide = AnsiToWide(name);
+    return CreateFromName(Widen(name).c_str());
+}
+
+GpStatus SkinFontFamily::CreateFromName(const wchar_t* name) {
     Gdiplus::GpFontFamily* family = nullptr;
-    const GpStatus status = gp::GdipCreateFontFamilyFromName(wide.c_str(), nullptr, &family);
+    const GpStatus status = gp::GdipCreateFontFamilyFromName(name, nullptr, &family);
     Adopt(family);
     return status;
 }
@@ -51,8 +46,9 @@ Gdiplus::GpFont* SkinFont::CreateFromWindow(HWND window) {
 
 Gdiplus::GpFont* SkinFont::CreateFromHFont(HFONT gdiFont) {
     if (!gdiFont) return nullptr;
-    LOGFONTA description{};
-    GetObjectA(gdiFont, sizeof description, &description);
+    // The wide description: an ANSI one holds the face name in the system's code page.
+    LOGFONTW description{};
+    GetObjectW(gdiFont, sizeof description, &description);
 
     int style = 0;
     if (description.lfWeight == kWeightSemiBold || description.lfWeight == kWeightBold) style |= kFontBold;
@@ -61,8 +57,8 @@ Gdiplus::GpFont* SkinFont::CreateFromHFont(HFONT gdiFont) {
     if (description.lfStrikeOut == 1) style |= kFontStrikeout;
 
     // A face name that fills its whole field has no terminator of its own.
-    char face[LF_FACESIZE + 1] = {};
-    std::memcpy(face, description.lfFaceName, LF_FACESIZE);
+    wchar_t face[LF_FACESIZE + 1] = {};
+    std::copy_n(description.lfFaceName, LF_FACESIZE, face);
     SkinFontFamily family;
     family.CreateFromName(face);
 

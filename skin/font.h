@@ -16,8 +16,9 @@ class SkinFontFamily {
     SkinFontFamily& operator=(const SkinFontFamily&) = delete;
 
     void Release() { handle_.reset(); }
-    // name is in the system ANSI code page; only installed fonts are searched.
+    // name is one of the program's words (code page 936); only installed fonts are searched.
     GpStatus CreateFromName(const char* name);
+    GpStatus CreateFromName(const wchar_t* name);
     Gdiplus::GpFontFamily* Handle() const { return handle_.get(); }
     void Adopt(Gdiplus::GpFontFamily* family) {
         if (family != handle_.get()) handle_.reset(family);

@@ -2,7 +2,7 @@
 // scope, so no return path can leak one. Every owner counts the live objects of its kind; tests and
 // the benchmark read the counts, since Wine's own resource counters are stubs.
 #pragma once
-#include "skin/gdiplus.h"
+#include "images/gdiplus.h"
 
 #include <utility>
 
@@ -31,8 +31,8 @@ void CountUp(OwnedKind kind);
 void CountDown(OwnedKind kind);
 } // namespace detail
 
-// Owns one handle of type T, released by Release. Move-only.
-template <typename T, void (*Release)(T), OwnedKind Kind> class Owner {
+// Owns one handle of type T, released by Release(handle). Move-only.
+template <typename T, auto Release, OwnedKind Kind> class Owner {
   public:
     Owner() = default;
     explicit Owner(T handle) : handle_(handle) {
@@ -80,17 +80,8 @@ namespace detail {
 inline void DeleteDc(HDC dc) {
     DeleteDC(dc);
 }
-inline void DeleteBitmap(HBITMAP bitmap) {
-    DeleteObject(bitmap);
-}
-inline void DeleteBrush(HBRUSH brush) {
-    DeleteObject(brush);
-}
-inline void DeleteFont(HFONT font) {
-    DeleteObject(font);
-}
-inline void DeleteRegion(HRGN region) {
-    DeleteObject(region);
+inline void DeleteGdiObject(HGDIOBJ object) {
+    DeleteObject(object);
 }
 inline void DeleteGraphics(Gdiplus::GpGraphics* g) {
     gp::GdipDeleteGraphics(g);
@@ -98,17 +89,11 @@ inline void DeleteGraphics(Gdiplus::GpGraphics* g) {
 inline void DeleteGpBrush(Gdiplus::GpBrush* b) {
     gp::GdipDeleteBrush(b);
 }
-inline void DeleteGpSolidFill(Gdiplus::GpSolidFill* b) {
-    gp::GdipDeleteBrush(b);
-}
 inline void DeleteGpPen(Gdiplus::GpPen* p) {
     gp::GdipDeletePen(p);
 }
 inline void DisposeImage(Gdiplus::GpImage* i) {
     gp::GdipDisposeImage(i);
-}
-inline void DisposeBitmap(Gdiplus::GpBitmap* b) {
-    gp::GdipDisposeImage(b);
 }
 inline void DeleteGpFont(Gdiplus::GpFont* f) {
     gp::GdipDeleteFont(f);
@@ -125,16 +110,15 @@ inline void CloseKernel(HANDLE h) {
 } // namespace detail
 
 using MemoryDc = Owner<HDC, detail::DeleteDc, OwnedKind::Dc>;
-using BitmapOwner = Owner<HBITMAP, detail::DeleteBitmap, OwnedKind::GdiObject>;
-using BrushOwner = Owner<HBRUSH, detail::DeleteBrush, OwnedKind::GdiObject>;
-using FontOwner = Owner<HFONT, detail::DeleteFont, OwnedKind::GdiObject>;
-using RegionOwner = Owner<HRGN, detail::DeleteRegion, OwnedKind::GdiObject>;
+using BitmapOwner = Owner<HBITMAP, detail::DeleteGdiObject, OwnedKind::GdiObject>;
+using BrushOwner = Owner<HBRUSH, detail::DeleteGdiObject, OwnedKind::GdiObject>;
+using FontOwner = Owner<HFONT, detail::DeleteGdiObject, OwnedKind::GdiObject>;
+using RegionOwner = Owner<HRGN, detail::DeleteGdiObject, OwnedKind::GdiObject>;
 using GraphicsOwner = Owner<Gdiplus::GpGraphics*, detail::DeleteGraphics, OwnedKind::Graphics>;
-using GpBrushOwner = Owner<Gdiplus::GpBrush*, detail::DeleteGpBrush, OwnedKind::GpBrush>;
-using GpSolidFillOwner = Owner<Gdiplus::GpSolidFill*, detail::DeleteGpSolidFill, OwnedKind::GpBrush>;
+using GpSolidFillOwner = Owner<Gdiplus::GpSolidFill*, detail::DeleteGpBrush, OwnedKind::GpBrush>;
 using GpPenOwner = Owner<Gdiplus::GpPen*, detail::DeleteGpPen, OwnedKind::GpPen>;
 using ImageOwner = Owner<Gdiplus::GpImage*, detail::DisposeImage, OwnedKind::GpImage>;
-using GpBitmapOwner = Owner<Gdiplus::GpBitmap*, detail::DisposeBitmap, OwnedKind::GpImage>;
+using GpBitmapOwner = Owner<Gdiplus::GpBitmap*, detail::DisposeImage, OwnedKind::GpImage>;
 using GpFontOwner = Owner<Gdiplus::GpFont*, detail::DeleteGpFont, OwnedKind::GpFont>;
 using GpFormatOwner = Owner<Gdiplus::GpStringFormat*, detail::DeleteGpFormat, OwnedKind::GpStringFormat>;
 using GpFamilyOwner = Owner<Gdiplus::GpFontFamily*, detail::DeleteGpFamily, OwnedKind::GpFontFamily>;

@@ -6,7 +6,6 @@
 #include "skin/state_drawing.h"
 
 #include <algorithm>
-#include <vector>
 
 namespace skin {
 namespace {
@@ -25,15 +24,7 @@ enum BackTypeCode : int { kBackStretch = 1, kBackFit = 2 };
 
 // Colour properties hold 32-bit values; kNoColour may have been stored sign-extended or not.
 std::uint32_t ColourProp(HWND child, const char* key) {
-    return static_cast<std::uint32_t>(GetProp(child, key));
-}
-
-std::wstring AnsiToWide(const std::string& text) {
-    const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(std::max(length, 0), L'\0');
-    if (length > 0)
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-    return wide;
+    return static_cast<std::uint32_t>(GetSkinProp(child, key));
 }
 
 // Places the image by back type. Returns false when the image was cut at its natural size, after which
@@ -86,9 +77,8 @@ void OutlineField(Gdiplus::GpGraphics* graphics, HWND child, int x, int y, int w
 }
 
 void DrawFieldText(Gdiplus::GpGraphics* graphics, HWND child, int x, int y, int w, int h) {
-    const std::string text = ReadWindowText(child);
+    const std::wstring text = ReadWindowText(child);
     if (text.empty()) return;
-    const std::wstring wide = AnsiToWide(text);
 
     SkinFont font;
     font.CreateFromWindow(child);
@@ -101,7 +91,7 @@ void DrawFieldText(Gdiplus::GpGraphics* graphics, HWND child, int x, int y, int 
 
     const Gdiplus::RectF layout(Gdiplus::REAL(x + kTextInset), Gdiplus::REAL(y + kTextInset),
                                 Gdiplus::REAL(w - 2 * kTextInset), Gdiplus::REAL(h - 2 * kTextInset));
-    gp::GdipDrawString(graphics, wide.c_str(), static_cast<INT>(wide.size()), font.Handle(), &layout,
+    gp::GdipDrawString(graphics, text.c_str(), static_cast<INT>(text.size()), font.Handle(), &layout,
                        format.Handle(), brush);
 }
 
@@ -109,7 +99,7 @@ void DrawFieldText(Gdiplus::GpGraphics* graphics, HWND child, int x, int y, int 
 // that it reads on the dark band as on the buttons' own colours. Shown only while the button has the
 // focus and its window shows focus cues (after the keyboard was first used).
 bool DrawFocusCue(Gdiplus::GpGraphics* graphics, HWND window, HWND child, int x, int y, int w, int h) {
-    if (!GetProp(child, kPropIsFocus) || !GetProp(window, kPropFocusCues)) return false;
+    if (!GetSkinProp(child, kPropIsFocus) || !GetSkinProp(window, kPropFocusCues)) return false;
     const Gdiplus::ARGB rings[] = {kCueLight, kCueDark};
     for (int ring = 0; ring < 2; ++ring) {
         const int left = x + ring, top = y + ring, width = w - 2 * ring, height = h - 2 * ring;
@@ -132,12 +122,12 @@ Gdiplus::ARGB ColorToArgb(std::uint32_t colour, std::uint32_t alpha) {
     return (alpha << 24) | (red << 16) | (green << 8) | blue;
 }
 
-std::string ReadWindowText(HWND window) {
-    const int length = GetWindowTextLengthA(window);
+std::wstring ReadWindowText(HWND window) {
+    const int length = GetWindowTextLengthW(window);
     if (length <= 0) return {};
-    std::vector<char> buffer(length + 1);
-    GetWindowTextA(window, buffer.data(), length + 1);
-    return std::string(buffer.data());
+    std::wstring text(length + 1, L'\0');
+    text.resize(GetWindowTextW(window, text.data(), length + 1));
+    return text;
 }
 
 ChildFace PaintChildFace(HWND window, HWND child, Gdiplus::GpGraphics* graphics) {
@@ -152,17 +142,18 @@ ChildFace PaintChildFace(HWND window, HWND child, Gdiplus::GpGraphics* graphics)
 
     Gdiplus::GpImage* image = nullptr;
     switch (kind) {
-    case kKindPicture: image = reinterpret_cast<Gdiplus::GpImage*>(GetProp(child, kPropBackImage)); break;
+    case kKindPicture: image = reinterpret_cast<Gdiplus::GpImage*>(GetSkinProp(child, kPropBackImage)); break;
     case kKindButton: image = StateImage(child, GetDrawStateProp(child)); break;
     case kKindTextField:
-        image = reinterpret_cast<Gdiplus::GpImage*>(GetProp(child, kPropBackImage));
+        image = reinterpret_cast<Gdiplus::GpImage*>(GetSkinProp(child, kPropBackImage));
         FillField(graphics, child, x, y, w, h);
         break;
     }
 
     ChildFace face{kind, image || kind == kKindTextField, image};
-    const bool whole = !image || DrawChildImage(graphics, image,
-                                                static_cast<int>(GetProp(child, kPropBackType)), x, y, w, h);
+    const bool whole =
+        !image ||
+        DrawChildImage(graphics, image, static_cast<int>(GetSkinProp(child, kPropBackType)), x, y, w, h);
     if (kind == kKindButton && DrawFocusCue(graphics, window, child, x, y, w, h)) face.painted = true;
     if (!whole || kind != kKindTextField) return face;
     OutlineField(graphics, child, x, y, w, h);

@@ -1,7 +1,7 @@
 // Painting a skinned child's face into the frame of its layered parent, from the child's window
 // properties alone: the image for its kind and state, and for text fields a fill, a border and the text.
 #pragma once
-#include "skin/gdiplus.h"
+#include "images/gdiplus.h"
 
 #include <cstdint>
 #include <string>
@@ -14,8 +14,9 @@ inline constexpr std::uint32_t kNoColour = 0xFFFFFFFF;
 // A 0x00BBGGRR colour and a separate alpha as a GDI+ ARGB value.
 Gdiplus::ARGB ColorToArgb(std::uint32_t colour, std::uint32_t alpha);
 
-// The window's text in the ANSI code page; empty when it has none.
-std::string ReadWindowText(HWND window);
+// A text field's text, as the system hands it to a wide call: what the user typed is in the system's own
+// code page, not the program's. Empty when it has none.
+std::wstring ReadWindowText(HWND window);
 
 // What PaintChildFace did for one child, so that the compositor need not ask the child again.
 struct ChildFace {

@@ -3,6 +3,7 @@
 #include "skin/owners.h"
 #include "skin/props.h"
 #include "skin/state_drawing.h"
+#include "skin/words.h"
 
 namespace skin {
 namespace {
@@ -25,9 +26,9 @@ HWND SkinPictureBox::Create(HWND parent, int x, int y, int width, int height) {
 
 bool SkinPictureBox::Attach(HWND picture, images::ImageHandle image) {
     if (!SkinControl::Attach(picture)) return false;
-    SetProp(picture, kPropType, kKindPicture);
+    SetSkinProp(picture, kPropType, kKindPicture);
     ModifyStyle(picture, SS_TYPEMASK, kDrawsNothing);
-    SetWindowTextA(picture, kPictureText);
+    SetWindowWords(picture, kPictureText);
     Subclass(picture, PictureProc);
     if (image) SetImage(image);
     return true;
@@ -66,7 +67,7 @@ void PaintPicture(HWND picture) {
 }
 
 void DrawPictureFace(HWND picture, HDC dc) {
-    ComposeFace(picture, reinterpret_cast<Gdiplus::GpImage*>(GetProp(picture, kPropBackImage)), dc);
+    ComposeFace(picture, reinterpret_cast<Gdiplus::GpImage*>(GetSkinProp(picture, kPropBackImage)), dc);
 }
 
 } // namespace skin

@@ -2,13 +2,12 @@
 
 #include "skin/owners.h"
 #include "skin/state_drawing.h"
+#include "skin/window.h"
 
 #include <commctrl.h>
 
 namespace skin {
 namespace {
-
-WriteListener g_listener = nullptr;
 
 constexpr UINT kStyleSyncFlags = SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE;
 
@@ -36,7 +35,7 @@ LRESULT OnControlColor(WPARAM wParam, LPARAM lParam) {
     int kind = Kind(control);
     if (kind == kKindNone) return 0;
     HDC dc = reinterpret_cast<HDC>(wParam);
-    if (kind == kKindTextField) SetTextColor(dc, static_cast<COLORREF>(GetProp(control, kPropTextColor)));
+    if (kind == kKindTextField) SetTextColor(dc, static_cast<COLORREF>(GetSkinProp(control, kPropTextColor)));
     SetBkMode(dc, TRANSPARENT);
     return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
 }
@@ -55,22 +54,24 @@ void OnCommand(WPARAM wParam, LPARAM lParam) {
 
 } // namespace
 
-void ListenToWrites(WriteListener listener) {
-    g_listener = listener;
+void SetSkinProp(HWND window, const char* key, intptr_t value) {
+    SetPropA(window, key, reinterpret_cast<HANDLE>(value));
+    NoteSkinWrite(window, key);
 }
 
-void detail::TellListener(HWND window, const char* key) {
-    if (g_listener) g_listener(window, key);
+void RemoveSkinProp(HWND window, const char* key) {
+    RemovePropA(window, key);
+    NoteSkinWrite(window, key);
 }
 
 void Subclass(HWND window, WNDPROC proc) {
-    if (GetProp(window, kPropWndProc)) return;
+    if (GetSkinProp(window, kPropWndProc)) return;
     LONG_PTR old = SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc));
-    SetProp(window, kPropWndProc, old);
+    SetSkinProp(window, kPropWndProc, old);
 }
 
 LRESULT CallOldProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto old = reinterpret_cast<WNDPROC>(GetProp(window, kPropWndProc));
+    auto old = reinterpret_cast<WNDPROC>(GetSkinProp(window, kPropWndProc));
     // The compositor may take the saved procedure back while a message is under way.
     if (!old) return DefWindowProcA(window, message, wParam, lParam);
     return CallWindowProcA(old, window, message, wParam, lParam);

@@ -2,11 +2,6 @@
 // the control itself, so any code holding a window handle can read or change its look.
 #pragma once
 #include <windows.h>
-// windows.h maps GetProp/SetProp/RemoveProp to their ANSI forms; the toolkit's own pointer-sized versions
-// take the names.
-#undef GetProp
-#undef SetProp
-#undef RemoveProp
 
 #include <cstdint>
 
@@ -45,33 +40,18 @@ enum DrawState : int { kStateNormal = 0, kStateHover = 1, kStatePressed = 2, kSt
 
 // Property values are pointer-sized (image handles and procedures are pointers on x86_64);
 // a missing property reads as 0.
-inline intptr_t GetProp(HWND window, const char* key) {
+inline intptr_t GetSkinProp(HWND window, const char* key) {
     return reinterpret_cast<intptr_t>(GetPropA(window, key));
 }
-// Told of every property write the toolkit makes, after it is made, with the window and the key. A skin
-// changes only through these writes (the same value written again included: an image may have been
-// replaced by another at the same address), so the compositor listens to learn that a face may have
-// changed without asking every child on every tick.
-using WriteListener = void (*)(HWND window, const char* key);
-// The one listener; a later call replaces an earlier one.
-void ListenToWrites(WriteListener listener);
-namespace detail {
-void TellListener(HWND window, const char* key);
-}
-inline void SetProp(HWND window, const char* key, intptr_t value) {
-    SetPropA(window, key, reinterpret_cast<HANDLE>(value));
-    detail::TellListener(window, key);
-}
-// Removing a property is a write too: it reads as 0 afterwards.
-inline void RemoveProp(HWND window, const char* key) {
-    RemovePropA(window, key);
-    detail::TellListener(window, key);
-}
+// Every write, the same value written again and a removal (it reads as 0 afterwards) included, is told to
+// the compositor (NoteSkinWrite): a skin changes only through these writes.
+void SetSkinProp(HWND window, const char* key, intptr_t value);
+void RemoveSkinProp(HWND window, const char* key);
 inline int Kind(HWND window) {
-    return static_cast<int>(GetProp(window, kPropType));
+    return static_cast<int>(GetSkinProp(window, kPropType));
 }
 inline int GetDrawStateProp(HWND window) {
-    return static_cast<int>(GetProp(window, kPropDrawState));
+    return static_cast<int>(GetSkinProp(window, kPropDrawState));
 }
 
 // Hooks proc onto window once: a window that already carries kPropWndProc keeps its first hook.

@@ -1,16 +1,11 @@
 #include "skin/state_drawing.h"
 
+#include "skin/control.h"
 #include "skin/owners.h"
 #include "skin/props.h"
 
 namespace skin {
 namespace {
-
-SIZE WindowSize(HWND control) {
-    RECT rect{};
-    GetWindowRect(control, &rect);
-    return {rect.right - rect.left, rect.bottom - rect.top};
-}
 
 Gdiplus::RectF Placement(int backType, Gdiplus::REAL imageWidth, Gdiplus::REAL imageHeight, SIZE box) {
     switch (backType) {
@@ -43,7 +38,7 @@ void DrawOnto(HWND control, Gdiplus::GpImage* image, HBITMAP cache, HDC target) 
             Gdiplus::REAL width = 0, height = 0;
             gp::GdipGetImageDimension(image, &width, &height);
             Gdiplus::RectF place =
-                Placement(static_cast<int>(GetProp(control, kPropBackType)), width, height, size);
+                Placement(static_cast<int>(GetSkinProp(control, kPropBackType)), width, height, size);
             gp::GdipDrawImageRect(graphics.get(), image, place.X, place.Y, place.Width, place.Height);
         }
     }
@@ -78,8 +73,8 @@ Gdiplus::GpImage* StateImage(HWND control, int drawState) {
     case kStateDisabled: key = kPropDisableImage; break;
     default: break;
     }
-    intptr_t image = key ? GetProp(control, key) : 0;
-    if (!image) image = GetProp(control, kPropNormalImage);
+    intptr_t image = key ? GetSkinProp(control, key) : 0;
+    if (!image) image = GetSkinProp(control, kPropNormalImage);
     return reinterpret_cast<Gdiplus::GpImage*>(image);
 }
 
@@ -100,12 +95,12 @@ HBITMAP SnapshotBackground(HWND control, HDC dc) {
     }
     // The snapshot lives on in the control's property until the next paint replaces it.
     HBITMAP kept = snapshot.release();
-    SetProp(control, kPropCacheBitmap, reinterpret_cast<intptr_t>(kept));
+    SetSkinProp(control, kPropCacheBitmap, reinterpret_cast<intptr_t>(kept));
     return kept;
 }
 
 HBITMAP KeptSnapshot(HWND control, HDC paintDc) {
-    if (auto kept = reinterpret_cast<HBITMAP>(GetProp(control, kPropCacheBitmap))) return kept;
+    if (auto kept = reinterpret_cast<HBITMAP>(GetSkinProp(control, kPropCacheBitmap))) return kept;
     return SnapshotBackground(control, paintDc);
 }
 
@@ -113,7 +108,7 @@ void ForgetSnapshotsUnder(HWND parent) {
     RegionOwner update(CreateRectRgn(0, 0, 0, 0));
     if (GetUpdateRgn(parent, update.get(), FALSE) <= NULLREGION) return;
     for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (!GetProp(child, kPropCacheBitmap)) continue;
+        if (!GetSkinProp(child, kPropCacheBitmap)) continue;
         RECT place{};
         GetWindowRect(child, &place);
         MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&place), 2);
@@ -126,14 +121,14 @@ void ForgetSnapshotsUnder(HWND parent) {
 }
 
 void ReleaseSnapshot(HWND control) {
-    auto old = reinterpret_cast<HBITMAP>(GetProp(control, kPropCacheBitmap));
+    auto old = reinterpret_cast<HBITMAP>(GetSkinProp(control, kPropCacheBitmap));
     if (!old) return;
-    RemoveProp(control, kPropCacheBitmap);
+    RemoveSkinProp(control, kPropCacheBitmap);
     BitmapOwner::AdoptReleased(old); // a temporary: deleted at once, and uncounted
 }
 
 void ComposeFace(HWND control, Gdiplus::GpImage* image, HDC dc) {
-    auto cache = reinterpret_cast<HBITMAP>(GetProp(control, kPropCacheBitmap));
+    auto cache = reinterpret_cast<HBITMAP>(GetSkinProp(control, kPropCacheBitmap));
     if (!cache) return;
     if (dc) {
         DrawOnto(control, image, cache, dc);

@@ -1,6 +1,6 @@
 // Drawing a skinned control's face over a snapshot of what its parent painted beneath it.
 #pragma once
-#include "skin/gdiplus.h"
+#include "images/gdiplus.h"
 
 namespace skin {
 

@@ -1,6 +1,7 @@
 #include "skin/tooltip.h"
 
 #include "skin/props.h"
+#include "skin/words.h"
 
 #include <commctrl.h>
 
@@ -30,20 +31,21 @@ HWND ToolTipWindow() {
 
 void SetToolTip(HWND control, const char* text, int placement) {
     HWND tips = EnsureToolTipWindow();
-    TOOLINFOA tool{};
+    std::wstring words = Widen(text);
+    TOOLINFOW tool{};
     // The record without its trailing reserved pointer, as every comctl32 version accepts it.
-    tool.cbSize = TTTOOLINFOA_V2_SIZE;
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
     tool.hwnd = control;
-    tool.lpszText = const_cast<char*>(text);
-    if (GetProp(control, kPropToolTips)) {
-        SendMessageA(tips, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
+    tool.lpszText = words.data();
+    if (GetSkinProp(control, kPropToolTips)) {
+        SendMessageW(tips, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
         return;
     }
-    SetProp(control, kPropToolTips, 1);
+    SetSkinProp(control, kPropToolTips, 1);
     tool.uFlags = TTF_SUBCLASS;
     if (!(placement & kToolTipNearPointer)) tool.uFlags |= TTF_CENTERTIP;
     GetClientRect(control, &tool.rect);
-    SendMessageA(tips, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 } // namespace skin

@@ -1,12 +1,15 @@
 #include "skin/window.h"
 
 #include "skin/caret.h"
+#include "skin/control.h"
 #include "skin/painter.h"
 #include "skin/props.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <cstring>
-#include <map>
+#include <memory>
 #include <vector>
 
 namespace skin {
@@ -16,12 +19,8 @@ constexpr BYTE kOpaqueConstantAlpha = 255;
 constexpr int kFrameBitsPerPixel = 32;
 constexpr int kFrameBytesPerPixel = kFrameBitsPerPixel / 8;
 constexpr INT kFrameFormat = PixelFormat32bppARGB;
-// Marks the window a FrameCache entry was made for, so that an entry outliving its window is never
-// taken for a later window that got the same handle.
-constexpr char kPropFrameStamp[] = "PngControl_FrameStamp";
-
-// At most this many frame dimensions of an image are looked at; images have one (time or page).
-constexpr UINT kMaxFrameDimensions = 4;
+constexpr UINT_PTR kFrameCacheSubclass = 1;
+constexpr char kPropFrameCache[] = "PngControl_FrameCache";
 
 long g_framesPushed = 0;
 FILETIME g_firstPush{}; // zero until the first frame is on screen
@@ -55,8 +54,8 @@ struct FaceKey {
 // (fresh memory for a whole frame costs more in page faults than the composition itself); and the
 // pixels of the frame last pushed, so that a tick on which nothing changed pushes nothing.
 struct FrameCache {
-    intptr_t stamp = 0;
-    long writeMark = 0; // g_writeMark at the last write to the window's skin or its children's
+    long writeMark = 0;  // g_writeMark at the last write to the window's skin or its children's
+    long walkedMark = 0; // writeMark when Refresh last walked the children
     Gdiplus::GpImage* backSource = nullptr;
     SIZE backSize{};
     GpBitmapOwner background;
@@ -67,60 +66,45 @@ struct FrameCache {
     FaceKey key;              // what the last composed frame was made from
 };
 
-// Never destroyed: kept bitmaps must not be disposed after GDI+ has shut down at exit.
-std::map<HWND, FrameCache>& Caches() {
-    static auto* caches = new std::map<HWND, FrameCache>;
-    return *caches;
-}
-
-// The property store tells of each toolkit write. One to the window or to one of its children may change
-// the window's face; a background written directly may be a new picture at the address of the one the
-// kept scaled copy was made from.
-void OnSkinWrite(HWND written, const char* key) {
-    ++g_writeMark;
-    auto& caches = Caches();
-    if (auto own = caches.find(written); own != caches.end()) {
-        own->second.writeMark = g_writeMark;
-        if (std::strcmp(key, kPropBackImage) == 0) own->second.background.reset();
+// A window's cache lives with the window: made at its first composition, found through a property of the
+// window, and freed when the window is destroyed. Written past the property store: the compositor's own
+// bookkeeping is no change of the skin.
+LRESULT CALLBACK FrameCacheProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                DWORD_PTR cache) {
+    if (message == WM_NCDESTROY) {
+        RemoveWindowSubclass(window, FrameCacheProc, id);
+        RemovePropA(window, kPropFrameCache);
+        delete reinterpret_cast<FrameCache*>(cache);
     }
-    if (auto parent = caches.find(GetAncestor(written, GA_PARENT)); parent != caches.end())
-        parent->second.writeMark = g_writeMark;
+    return DefSubclassProc(window, message, wParam, lParam);
 }
 
-FrameCache& CacheFor(HWND window) {
-    static intptr_t lastStamp = 0;
+FrameCache* FoundCache(HWND window) {
+    return reinterpret_cast<FrameCache*>(GetSkinProp(window, kPropFrameCache));
+}
+
+// nullptr only when the window cannot carry one (it is gone, or belongs to another thread).
+FrameCache* CacheFor(HWND window) {
+    if (FrameCache* found = FoundCache(window)) return found;
+    auto cache = std::make_unique<FrameCache>();
+    if (!SetWindowSubclass(window, FrameCacheProc, kFrameCacheSubclass,
+                           reinterpret_cast<DWORD_PTR>(cache.get())))
+        return nullptr;
+    SetPropA(window, kPropFrameCache, cache.get());
     // Writes made before a window's first composition concern no kept frame.
-    static const bool listening = (ListenToWrites(OnSkinWrite), true);
-    (void)listening;
-    auto& caches = Caches();
-    auto found = caches.find(window);
-    if (found != caches.end() && found->second.stamp == GetProp(window, kPropFrameStamp))
-        return found->second;
-    std::erase_if(caches, [](const auto& entry) { return !IsWindow(entry.first); });
-    FrameCache& cache = caches[window];
-    cache = FrameCache{};
-    cache.stamp = ++lastStamp;
-    cache.writeMark = ++g_writeMark;
-    SetProp(window, kPropFrameStamp, cache.stamp);
-    return cache;
+    cache->writeMark = ++g_writeMark;
+    return cache.release();
 }
 
 void ForgetPushed(HWND window) {
-    auto& caches = Caches();
-    if (auto found = caches.find(window); found != caches.end()) {
-        found->second.pushed.clear();
-        found->second.key = FaceKey{};
+    if (FrameCache* cache = FoundCache(window)) {
+        cache->pushed.clear();
+        cache->key = FaceKey{};
     }
 }
 
-SIZE WindowSize(HWND window) {
-    RECT rect{};
-    if (!GetWindowRect(window, &rect)) return {};
-    return {rect.right - rect.left, rect.bottom - rect.top};
-}
-
 Gdiplus::GpImage* BackImage(HWND window) {
-    return reinterpret_cast<Gdiplus::GpImage*>(GetProp(window, kPropBackImage));
+    return reinterpret_cast<Gdiplus::GpImage*>(GetSkinProp(window, kPropBackImage));
 }
 
 GpBitmapOwner NewFrame(SIZE size) {
@@ -142,21 +126,6 @@ void DrawBackground(Gdiplus::GpGraphics* graphics, Gdiplus::GpBitmap* frame, Gdi
     gp::GdipDrawImageRect(graphics, back, 0, 0, width, height);
 }
 
-// An image of several frames (an animation, pages) can show another frame without any property write.
-bool HasSeveralFrames(Gdiplus::GpImage* image) {
-    UINT count = 0;
-    if (gp::GdipImageGetFrameDimensionsCount(image, &count) != Gdiplus::Ok || count == 0) return false;
-    GUID dimensions[kMaxFrameDimensions]{};
-    count = std::min(count, kMaxFrameDimensions);
-    if (gp::GdipImageGetFrameDimensionsList(image, dimensions, count) != Gdiplus::Ok) return false;
-    for (UINT i = 0; i < count; ++i) {
-        UINT frames = 0;
-        if (gp::GdipImageGetFrameCount(image, &dimensions[i], &frames) == Gdiplus::Ok && frames > 1)
-            return true;
-    }
-    return false;
-}
-
 bool Overlap(const RECT& a, const RECT& b) {
     RECT both{};
     return IntersectRect(&both, &a, &b) != FALSE;
@@ -170,7 +139,8 @@ PaintedChildren PaintChildren(HWND window, Gdiplus::GpGraphics* graphics) {
     for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         const ChildFace face = PaintChildFace(window, child, graphics);
         if (face.kind == kKindNone) continue;
-        if (face.kind == kKindTextField || (face.image && HasSeveralFrames(face.image))) seen.keyable = false;
+        if (face.kind == kKindTextField || (face.image && images::HasSeveralFrames(face.image)))
+            seen.keyable = false;
         RECT rect{};
         GetWindowRect(child, &rect);
         seen.places.emplace_back(child, rect);
@@ -183,10 +153,6 @@ PaintedChildren PaintChildren(HWND window, Gdiplus::GpGraphics* graphics) {
         if (std::any_of(painting.begin(), painting.end(), overlaps)) seen.stacked.push_back(child);
     }
     return seen;
-}
-
-bool SameRect(const RECT& a, const RECT& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
 // True when the children whose faces overlap still lie in the Z order they were painted in. Only the
@@ -209,7 +175,7 @@ bool Unchanged(const FrameCache& cache, SIZE size) {
         return false;
     for (const auto& [child, place] : key.places) {
         RECT rect{};
-        if (!IsWindow(child) || !GetWindowRect(child, &rect) || !SameRect(rect, place)) return false;
+        if (!IsWindow(child) || !GetWindowRect(child, &rect) || !EqualRect(&rect, &place)) return false;
     }
     return SameStacking(key.stacked);
 }
@@ -294,7 +260,7 @@ Gdiplus::GpBitmap* ComposeKept(HWND window, FrameCache& cache, SIZE size, Painte
     bool animatedBack = false;
     if (Gdiplus::GpImage* back = BackImage(window)) {
         // The frame a background of several frames shows may have changed: it is scaled afresh each time.
-        animatedBack = HasSeveralFrames(back);
+        animatedBack = images::HasSeveralFrames(back);
         if (animatedBack) cache.background.reset();
         scaled = KeptBackground(cache, back, size);
     }
@@ -339,9 +305,9 @@ bool SkinWindow::Attach(HWND window) {
     // Changing the extended style may drop what the screen showed, so the next frame is pushed whatever.
     ForgetPushed(window);
     CreateCaret(window, nullptr, 1, kCaretHeight);
-    if (GetProp(window, kPropTime)) return true;
+    if (GetSkinProp(window, kPropTime)) return true;
     SetTimer(window, kCaretTimerId, kCaretBlinkMs, CaretBlinkProc);
-    SetProp(window, kPropTime, kCaretTimerId);
+    SetSkinProp(window, kPropTime, kCaretTimerId);
     return true;
 }
 
@@ -351,7 +317,7 @@ bool SkinWindow::SetBackImage(Gdiplus::GpImage* image) {
     // previous background picture.
     Gdiplus::GpImage* previous = BackImage(window_);
     if (previous && previous != image) gp::GdipDisposeImage(previous);
-    SetProp(window_, kPropBackImage, reinterpret_cast<intptr_t>(image));
+    SetSkinProp(window_, kPropBackImage, reinterpret_cast<intptr_t>(image));
     ComposeWindow(window_, false);
     return true;
 }
@@ -362,20 +328,14 @@ bool SkinWindow::SetBackImageData(images::Bytes bytes) {
 
 void SkinWindow::SetBounds(std::optional<int> left, std::optional<int> top, std::optional<int> width,
                            std::optional<int> height, bool noRedraw) {
-    UINT flags = SWP_NOZORDER;
-    if (noRedraw) flags |= SWP_NOREDRAW;
-    if (!left && !top) flags |= SWP_NOMOVE;
-    if (!width && !height) flags |= SWP_NOSIZE;
-    RECT rect{};
-    GetWindowRect(window_, &rect);
-    SetWindowPos(window_, nullptr, left.value_or(rect.left), top.value_or(rect.top),
-                 width.value_or(rect.right - rect.left), height.value_or(rect.bottom - rect.top), flags);
+    SetWindowBounds(window_, left, top, width, height, noRedraw);
 }
 
 GpBitmapOwner ComposeWindow(HWND window, bool keep) {
     const SIZE size = WindowSize(window);
-    if (size.cx <= 0 || size.cy <= 0) return {};
-    FrameCache& cache = CacheFor(window);
+    FrameCache* kept = size.cx > 0 && size.cy > 0 ? CacheFor(window) : nullptr;
+    if (!kept) return {};
+    FrameCache& cache = *kept;
     // A tick on which nothing the face is made from has changed composes nothing: the frame on the
     // screen is the one it would make.
     if (!keep && Unchanged(cache, size)) return {};
@@ -445,10 +405,21 @@ bool PushFrame(HWND window, Gdiplus::GpImage* image, bool drawCaret) {
     return true;
 }
 
-long SkinWriteMark(HWND window) {
-    auto& caches = Caches();
-    const auto found = caches.find(window);
-    return found == caches.end() ? 0 : found->second.writeMark;
+// A write to the window or to one of its children may change the window's face; a background written
+// directly may be a new picture at the address of the one the kept scaled copy was made from.
+void NoteSkinWrite(HWND written, const char* key) {
+    ++g_writeMark;
+    if (FrameCache* own = FoundCache(written)) {
+        own->writeMark = g_writeMark;
+        if (std::strcmp(key, kPropBackImage) == 0) own->background.reset();
+    }
+    if (FrameCache* parent = FoundCache(GetAncestor(written, GA_PARENT))) parent->writeMark = g_writeMark;
+}
+
+void WalkChildrenIfWritten(HWND window, void (*walk)(HWND window)) {
+    FrameCache* cache = CacheFor(window);
+    if (!cache || cache->walkedMark != cache->writeMark) walk(window);
+    if (cache) cache->walkedMark = cache->writeMark;
 }
 
 long FramesPushed() {

@@ -44,9 +44,12 @@ GpBitmapOwner ComposeWindowAfresh(HWND window);
 // Returns whether the system took it.
 bool PushFrame(HWND window, Gdiplus::GpImage* image, bool drawCaret);
 
-// Moves whenever the toolkit writes a property of window or of one of its children; 0 before the window's
-// first composition. The compositor keeps this record for its unchanged-frame check.
-long SkinWriteMark(HWND window);
+// Told by the property store of every write (SetSkinProp, RemoveSkinProp): a write to window or to one of
+// its children is what tells the unchanged-frame check that the face may have changed.
+void NoteSkinWrite(HWND window, const char* key);
+
+// Runs walk(window) unless no skin property of window or of its children was written since the last walk.
+void WalkChildrenIfWritten(HWND window, void (*walk)(HWND window));
 
 // How many frames have been handed to the system in this process.
 long FramesPushed();

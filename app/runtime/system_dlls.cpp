@@ -11,9 +11,9 @@
 namespace app {
 namespace {
 
-// What the build links through delay-import libraries (cmake/delay-import.cmake). COMCTL32 is found in the
-// side-by-side store that the manifest names; what it imports in turn obeys the limited search.
-constexpr const char* kDelayLoadedDlls[] = {"gdiplus.dll", "oleacc.dll", "comctl32.dll"};
+// What the build links through delay-import libraries, from the build's own list of them. COMCTL32 is found
+// in the side-by-side store that the manifest names; what it imports in turn obeys the limited search.
+constexpr const char* kDelayLoadedDlls[] = {ZEN_DELAY_LOADED_DLLS};
 constexpr char kCannotLoad[] = "无法从系统文件夹载入 ";
 
 // A system DLL that lacks an entry point the program calls (an older or damaged system): a message that

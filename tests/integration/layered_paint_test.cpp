@@ -118,13 +118,6 @@ TEST(Painter, ColorToArgbPutsAlphaOnTopAndSwapsRedAndBlue) {
     EXPECT_EQ(skin::ColorToArgb(0x000000FF, 0x1FF), 0xFFFF0000u); // only 8 bits of alpha survive
 }
 
-TEST(Painter, ReadWindowTextKeepsAnsiBytes) {
-    TopWindow window(0, 0, 50, 50, false);
-    EXPECT_EQ(skin::ReadWindowText(window.get()), "");
-    SetWindowTextA(window.get(), "注销 ok");
-    EXPECT_EQ(skin::ReadWindowText(window.get()), "注销 ok");
-}
-
 // Frames composed with keep on, read pixel by pixel.
 class Compose : public testing::Test {
   protected:
@@ -178,9 +171,9 @@ TEST_F(Compose, ButtonShowsItsStateImageFallingBackToNormal) {
     SetImageProp(button, skin::kPropNormalImage, normal.get());
     SetImageProp(button, skin::kPropDownImage, pressed.get());
 
-    skin::SetProp(button, skin::kPropDrawState, skin::kStatePressed);
+    skin::SetSkinProp(button, skin::kPropDrawState, skin::kStatePressed);
     EXPECT_EQ(PixelAt(Frame().get(), 15, 15), kYellow);
-    skin::SetProp(button, skin::kPropDrawState, skin::kStateHover);
+    skin::SetSkinProp(button, skin::kPropDrawState, skin::kStateHover);
     EXPECT_EQ(PixelAt(Frame().get(), 15, 15), kGreen);
 }
 
@@ -188,10 +181,10 @@ TEST_F(Compose, FitAndCentreAndStretch) {
     auto wide = SolidImage(40, 30, kGreen), tall = SolidImage(10, 40, kYellow);
     HWND fitted = MakeChild(window_.get(), "Static", 0, 0, 20, 20, skin::kKindPicture);
     SetImageProp(fitted, skin::kPropBackImage, wide.get());
-    skin::SetProp(fitted, skin::kPropBackType, 2); // 40 x 30 shrinks to 20 x 15, at (0, 2)
+    skin::SetSkinProp(fitted, skin::kPropBackType, 2); // 40 x 30 shrinks to 20 x 15, at (0, 2)
     HWND stretched = MakeChild(window_.get(), "Static", 60, 10, 50, 20, skin::kKindPicture);
     SetImageProp(stretched, skin::kPropBackImage, tall.get());
-    skin::SetProp(stretched, skin::kPropBackType, 1);
+    skin::SetSkinProp(stretched, skin::kPropBackType, 1);
 
     auto frame = Frame();
     EXPECT_EQ(BoundsOfColour(frame.get(), RECT{0, 0, 20, 20}, kGreen), (RECT{0, 2, 20, 17}));
@@ -210,11 +203,11 @@ class TextField : public Compose {
     skin::FontOwner font_ = GdiFont(-14, FW_NORMAL);
 
     void SetColours(std::uint32_t back, std::uint32_t backAlpha, std::uint32_t border, std::uint32_t text) {
-        skin::SetProp(field_, skin::kPropBackColor, back);
-        skin::SetProp(field_, skin::kPropBackAlpha, backAlpha);
-        skin::SetProp(field_, skin::kPropOrderColor, border);
-        skin::SetProp(field_, skin::kPropOrderAlpha, 255);
-        skin::SetProp(field_, skin::kPropTextColor, text);
+        skin::SetSkinProp(field_, skin::kPropBackColor, back);
+        skin::SetSkinProp(field_, skin::kPropBackAlpha, backAlpha);
+        skin::SetSkinProp(field_, skin::kPropOrderColor, border);
+        skin::SetSkinProp(field_, skin::kPropOrderAlpha, 255);
+        skin::SetSkinProp(field_, skin::kPropTextColor, text);
     }
     void SetText(const char* text) {
         SendMessageA(field_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
@@ -285,7 +278,7 @@ TEST_F(TextField, MissingColoursAreTransparentBlackAndNotSkipped) {
     EXPECT_EQ(PixelAt(frame.get(), 10, 20), kRed);
     EXPECT_EQ(PixelAt(frame.get(), 20, 35), kRed);
 
-    skin::SetProp(field_, skin::kPropBackAlpha, 255); // colour still missing: opaque black
+    skin::SetSkinProp(field_, skin::kPropBackAlpha, 255); // colour still missing: opaque black
     EXPECT_EQ(PixelAt(Frame().get(), 20, 35), kBlack);
 }
 

@@ -64,7 +64,7 @@ class LayeredWindow : public testing::Test {
     }
     void TearDown() override {
         gp::GdipDisposeImage(
-            reinterpret_cast<Gdiplus::GpImage*>(skin::GetProp(window_.get(), skin::kPropBackImage)));
+            reinterpret_cast<Gdiplus::GpImage*>(skin::GetSkinProp(window_.get(), skin::kPropBackImage)));
     }
 
     HWND AddButton(int x, int y, const char* windowClass = "Button") {
@@ -77,10 +77,10 @@ class LayeredWindow : public testing::Test {
     }
     HWND AddField(int x, int y, const char* windowClass = "Edit") {
         HWND field = MakeChild(window_.get(), windowClass, x, y, 80, 24, skin::kKindTextField);
-        skin::SetProp(field, skin::kPropBackColor, 0x00FFFFFF);
-        skin::SetProp(field, skin::kPropBackAlpha, 255);
-        skin::SetProp(field, skin::kPropOrderColor, skin::kNoColour);
-        skin::SetProp(field, skin::kPropTextColor, kTextColour);
+        skin::SetSkinProp(field, skin::kPropBackColor, 0x00FFFFFF);
+        skin::SetSkinProp(field, skin::kPropBackAlpha, 255);
+        skin::SetSkinProp(field, skin::kPropOrderColor, skin::kNoColour);
+        skin::SetSkinProp(field, skin::kPropTextColor, kTextColour);
         SendMessageA(field, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
         return field;
     }
@@ -120,7 +120,7 @@ TEST_F(LayeredWindow, AttachReplacesTheExtendedStyleAndMakesOneTimer) {
     skin::SkinWindow skin;
     ASSERT_TRUE(skin.Attach(other.get()));
     EXPECT_EQ(GetWindowLongPtrA(other.get(), GWL_EXSTYLE), WS_EX_LAYERED);
-    EXPECT_EQ(skin::GetProp(other.get(), skin::kPropTime), 64);
+    EXPECT_EQ(skin::GetSkinProp(other.get(), skin::kPropTime), 64);
     EXPECT_TRUE(KillTimer(other.get(), skin::kCaretTimerId));
 
     SetWindowLongPtrA(other.get(), GWL_EXSTYLE, WS_EX_APPWINDOW);
@@ -133,11 +133,11 @@ TEST_F(LayeredWindow, AttachReplacesTheExtendedStyleAndMakesOneTimer) {
 }
 
 TEST_F(LayeredWindow, BackgroundIsRefusedForNoImageOrADeadWindowAndNothingIsPushed) {
-    const intptr_t back = skin::GetProp(window_.get(), skin::kPropBackImage);
+    const intptr_t back = skin::GetSkinProp(window_.get(), skin::kPropBackImage);
     const long pushes = skin::FramesPushed();
     EXPECT_FALSE(skin_.SetBackImage(nullptr));
     EXPECT_FALSE(skin_.SetBackImageData({}));
-    EXPECT_EQ(skin::GetProp(window_.get(), skin::kPropBackImage), back);
+    EXPECT_EQ(skin::GetSkinProp(window_.get(), skin::kPropBackImage), back);
 
     auto image = SolidImage(4, 4, kOtherBack);
     skin::SkinWindow dead;
@@ -171,7 +171,7 @@ TEST_F(LayeredWindow, ZeroSizeWindowPushesNothing) {
     EXPECT_FALSE(skin::ComposeWindow(empty.get(), true));
     EXPECT_EQ(skin::FramesPushed(), pushes);
     gp::GdipDisposeImage(
-        reinterpret_cast<Gdiplus::GpImage*>(skin::GetProp(empty.get(), skin::kPropBackImage)));
+        reinterpret_cast<Gdiplus::GpImage*>(skin::GetSkinProp(empty.get(), skin::kPropBackImage)));
 }
 
 TEST_F(LayeredWindow, SetBoundsKeepsOmittedValues) {
@@ -207,12 +207,12 @@ TEST_F(LayeredWindow, RefreshHooksTypedChildrenOnceAndTakesBackStandaloneDrawing
     skin_.Refresh();
 
     EXPECT_EQ(GetWindowLongPtrA(button, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(skin::ButtonChildProc));
-    EXPECT_EQ(skin::GetProp(button, skin::kPropChildWndProc), buttonProc);
-    EXPECT_EQ(skin::GetProp(button, skin::kPropWndProc), 0);
+    EXPECT_EQ(skin::GetSkinProp(button, skin::kPropChildWndProc), buttonProc);
+    EXPECT_EQ(skin::GetSkinProp(button, skin::kPropWndProc), 0);
     EXPECT_EQ(GetWindowLongPtrA(field, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(skin::TextChildProc));
     EXPECT_EQ(GetWindowLongPtrA(picture, GWLP_WNDPROC), pictureProc);
-    EXPECT_EQ(skin::GetProp(picture, skin::kPropWndProc), 0);
-    EXPECT_EQ(skin::GetProp(picture, skin::kPropChildWndProc), 0);
+    EXPECT_EQ(skin::GetSkinProp(picture, skin::kPropWndProc), 0);
+    EXPECT_EQ(skin::GetSkinProp(picture, skin::kPropChildWndProc), 0);
     EXPECT_EQ(GetWindowLongPtrA(plain, GWLP_WNDPROC), plainProc);
 }
 
@@ -223,12 +223,13 @@ TEST_F(LayeredWindow, ReattachedButtonEndsInTheSameSingleHook) {
     skinned.Attach(button);
     skin_.Refresh();
     skinned.Attach(button); // the application re-attaches its option buttons when their images change
-    EXPECT_EQ(skin::GetProp(button, skin::kPropWndProc), reinterpret_cast<LONG_PTR>(skin::ButtonChildProc));
+    EXPECT_EQ(skin::GetSkinProp(button, skin::kPropWndProc),
+              reinterpret_cast<LONG_PTR>(skin::ButtonChildProc));
     skin_.Refresh();
 
     EXPECT_EQ(GetWindowLongPtrA(button, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(skin::ButtonChildProc));
-    EXPECT_EQ(skin::GetProp(button, skin::kPropChildWndProc), platformProc);
-    EXPECT_EQ(skin::GetProp(button, skin::kPropWndProc), 0);
+    EXPECT_EQ(skin::GetSkinProp(button, skin::kPropChildWndProc), platformProc);
+    EXPECT_EQ(skin::GetSkinProp(button, skin::kPropWndProc), 0);
 }
 
 TEST_F(LayeredWindow, ADisabledButtonKeepsItsDisabledFaceWhateverArrivesLate) {
@@ -380,7 +381,7 @@ TEST_F(LayeredWindow, KeptPathMatchesTheReferenceAndPushesEveryChange) {
     const GUID time{0x6aedbd6d, 0x3fb5, 0x418a, {0x83, 0xa6, 0x7f, 0x45, 0x22, 0x9d, 0xc8, 0x72}};
     const auto tick = [&] { skin::ComposeWindow(window_.get(), false); };
     const auto back = [&] {
-        return reinterpret_cast<Gdiplus::GpImage*>(skin::GetProp(window_.get(), skin::kPropBackImage));
+        return reinterpret_cast<Gdiplus::GpImage*>(skin::GetSkinProp(window_.get(), skin::kPropBackImage));
     };
 
     const std::pair<const char*, std::function<void()>> steps[] = {
@@ -413,7 +414,7 @@ TEST_F(LayeredWindow, KeptPathMatchesTheReferenceAndPushesEveryChange) {
         {"unchanged tick", tick},
         {"state written directly, then a refresh",
          [&] {
-             skin::SetProp(hovered, skin::kPropDrawState, skin::kStateNormal);
+             skin::SetSkinProp(hovered, skin::kPropDrawState, skin::kStateNormal);
              skin_.Refresh();
          }},
         {"same background again", [&] { skin_.SetBackImage(back()); }},
@@ -469,7 +470,7 @@ TEST_F(LayeredWindow, PushingFramesLeavesNoObjectAlive) {
     const long gdi = skin::LiveGdiObjects(), gdip = skin::LiveGdipObjects();
     const long pushes = skin::FramesPushed();
     for (int i = 0; i < 20; ++i) {
-        skin::SetProp(button, skin::kPropDrawState, (i + 1) % 3);
+        skin::SetSkinProp(button, skin::kPropDrawState, (i + 1) % 3);
         skin::ComposeWindow(window_.get(), false);
     }
     EXPECT_EQ(skin::FramesPushed(), pushes + 20);

@@ -1,5 +1,7 @@
 // The test prefix must behave like a Simplified Chinese system: code page 936, and a face
 // "微软雅黑" that really draws Chinese glyphs.
+#include "skin/words.h"
+
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -13,6 +15,16 @@ TEST(Locale, ChineseLiteralsAreCodePage936Bytes) {
     const unsigned char expected[] = {0xBC, 0xF2, 0xCC, 0xE5}; // 简体
     ASSERT_EQ(std::strlen("简体"), 4u);
     EXPECT_EQ(std::memcmp("简体", expected, 4), 0);
+}
+
+// Whatever the system's code page: the bytes are spelled out, and the window keeps its text in UTF-16.
+TEST(Locale, ProgramWordsBecomeUtf16FromCodePage936) {
+    const char words[] = "\xD7\xA2\xCF\xFA ok"; // 注销
+    EXPECT_EQ(skin::Widen(words), L"注销 ok");
+    HWND window = CreateWindowExA(0, "STATIC", nullptr, 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    skin::SetWindowWords(window, words);
+    EXPECT_EQ(skin::WindowWords(window), L"注销 ok");
+    DestroyWindow(window);
 }
 
 TEST(Locale, YaHeiFaceDrawsChineseGlyphs) {

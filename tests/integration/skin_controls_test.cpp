@@ -42,7 +42,8 @@ constexpr char kPosFlagsProp[] = "test_pos_flags";
 
 // Keeps the flags of the last position change in a property of the window.
 LRESULT CALLBACK RecordPosFlags(HWND w, UINT m, WPARAM wp, LPARAM lp) {
-    if (m == WM_WINDOWPOSCHANGING) skin::SetProp(w, kPosFlagsProp, reinterpret_cast<WINDOWPOS*>(lp)->flags);
+    if (m == WM_WINDOWPOSCHANGING)
+        skin::SetSkinProp(w, kPosFlagsProp, reinterpret_cast<WINDOWPOS*>(lp)->flags);
     return skin::CallOldProc(w, m, wp, lp);
 }
 
@@ -50,7 +51,7 @@ WNDPROC ProcOf(HWND window) {
     return reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC));
 }
 WNDPROC SavedProcOf(HWND window) {
-    return reinterpret_cast<WNDPROC>(skin::GetProp(window, skin::kPropWndProc));
+    return reinterpret_cast<WNDPROC>(skin::GetSkinProp(window, skin::kPropWndProc));
 }
 
 HWND PlainChild(HWND parent, const char* cls = "Static") {
@@ -135,12 +136,12 @@ TEST(SkinHooks, ParentAnswersColourMessagesByKind) {
     const int kinds[4] = {skin::kKindNone, skin::kKindPicture, skin::kKindButton, skin::kKindTextField};
     for (int i = 0; i < 4; ++i) {
         children[i] = PlainChild(parent.get());
-        skin::SetProp(children[i], skin::kPropType, kinds[i]);
+        skin::SetSkinProp(children[i], skin::kPropType, kinds[i]);
     }
     skin::Subclass(parent.get(), skin::ParentProc);
     constexpr COLORREF kFieldText = RGB(10, 20, 30), kDcText = RGB(1, 2, 3);
-    skin::SetProp(children[3], skin::kPropTextColor, kFieldText);
-    skin::SetProp(children[2], skin::kPropTextColor, kFieldText);
+    skin::SetSkinProp(children[3], skin::kPropTextColor, kFieldText);
+    skin::SetSkinProp(children[2], skin::kPropTextColor, kFieldText);
     const auto hollow = reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
 
     for (UINT message : {WM_CTLCOLORBTN, WM_CTLCOLORSTATIC, WM_CTLCOLOREDIT}) {
@@ -167,7 +168,7 @@ TEST(SkinHooks, ParentForwardsCommandsAndRepaintsEditedTextFields) {
     TestParent parent;
     HWND field = PlainChild(parent.get());
     HWND plain = PlainChild(parent.get());
-    skin::SetProp(field, skin::kPropType, skin::kKindTextField);
+    skin::SetSkinProp(field, skin::kPropType, skin::kKindTextField);
     skin::Subclass(parent.get(), skin::ParentProc);
     parent.PaintNow();
     RECT dirty{};
@@ -647,7 +648,7 @@ TEST(SkinBounds, OmittedValuesStayAndZeroCountsAsGiven) {
                "x" + std::to_string(r.bottom - r.top);
     };
     skin::Subclass(child, RecordPosFlags);
-    auto lastFlags = [&] { return static_cast<UINT>(skin::GetProp(child, kPosFlagsProp)); };
+    auto lastFlags = [&] { return static_cast<UINT>(skin::GetSkinProp(child, kPosFlagsProp)); };
 
     control.SetBounds(std::nullopt, std::nullopt, 50);
     EXPECT_EQ(bounds(), "10,20 50x40");

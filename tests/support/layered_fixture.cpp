@@ -38,7 +38,7 @@ HWND MakeChild(HWND parent, const char* windowClass, int x, int y, int width, in
                const char* text) {
     HWND child = CreateWindowExA(0, windowClass, text, WS_CHILD | WS_VISIBLE, x, y, width, height, parent,
                                  nullptr, GetModuleHandleA(nullptr), nullptr);
-    skin::SetProp(child, skin::kPropType, kind);
+    skin::SetSkinProp(child, skin::kPropType, kind);
     return child;
 }
 
@@ -62,7 +62,7 @@ skin::GpBitmapOwner SolidImage(int width, int height, Gdiplus::ARGB colour) {
 }
 
 void SetImageProp(HWND window, const char* key, Gdiplus::GpImage* image) {
-    skin::SetProp(window, key, reinterpret_cast<intptr_t>(image));
+    skin::SetSkinProp(window, key, reinterpret_cast<intptr_t>(image));
 }
 
 Gdiplus::ARGB PixelAt(Gdiplus::GpBitmap* frame, int x, int y) {
