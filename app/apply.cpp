@@ -14,6 +14,7 @@
 #include "app/runtime/unit_properties.h"
 #include "app/runtime/windows.h"
 #include "images/catalogue.h"
+#include "skin/words.h"
 
 #include <string>
 
@@ -161,7 +162,7 @@ void ShowFailure(std::string text) {
     StopStrip();
     WriteUnitProperty(kMainWindow, units::kTimer, kPropInterval, kIdleTickInterval);
     text += kRetryAdvice;
-    MessageBoxA(UnitHandle(kMainWindow), text.c_str(), kFailureCaption, MB_ICONERROR | MB_OK);
+    skin::ShowMessage(UnitHandle(kMainWindow), text, kFailureCaption, MB_ICONERROR | MB_OK);
     g_app.applyStarted = false;
     WriteUnitProperty(kMainWindow, units::kApply, kPropDisabled, 0);
 }
@@ -173,8 +174,8 @@ void ShowFailure(std::string text) {
 void ShowLateFailure(const std::string& text) {
     MSG quit{};
     const bool quitQueued = PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
-    MessageBoxA(nullptr, (text + kReopenAdvice).c_str(), kFailureCaption,
-                MB_ICONERROR | MB_OK | MB_SETFOREGROUND | MB_TOPMOST);
+    skin::ShowMessage(nullptr, text + kReopenAdvice, kFailureCaption,
+                      MB_ICONERROR | MB_OK | MB_SETFOREGROUND | MB_TOPMOST);
     if (quitQueued) PostQuitMessage(static_cast<int>(quit.wParam));
 }
 

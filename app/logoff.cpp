@@ -4,6 +4,7 @@
 #include "app/handlers.h"
 #include "app/runtime/shutdown.h"
 #include "app/runtime/windows.h"
+#include "skin/words.h"
 
 #include <string>
 
@@ -25,7 +26,7 @@ void OnLogOff() {
     std::string text = kLogOffFailedText;
     if (error) text += "（错误代码 " + std::to_string(error) + "）";
     text += kLogOffFailedAdvice;
-    MessageBoxA(UnitHandle(kMainWindow), text.c_str(), kLogOffFailedCaption, MB_ICONWARNING | MB_OK);
+    skin::ShowMessage(UnitHandle(kMainWindow), text, kLogOffFailedCaption, MB_ICONWARNING | MB_OK);
 }
 
 } // namespace app

@@ -10,6 +10,7 @@
 #include "app/runtime/ui_thread.h"
 #include "app/runtime/windows.h"
 #include "images/decode.h"
+#include "skin/words.h"
 
 #include <objbase.h>
 #include <ole2.h>
@@ -18,12 +19,18 @@
 
 namespace {
 
+// Through the wide calls: the folder may be named in characters the system's code page lacks, and a path
+// longer than MAX_PATH is read whole rather than cut into another folder (one too long to be made current
+// leaves the current folder as it is).
 void UseExecutableFolder() {
-    char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path, length);
-    folder.erase(folder.find_last_of('\\') + 1);
-    SetCurrentDirectoryA(folder.c_str());
+    constexpr DWORD kLongestPath = 32768;
+    std::wstring path(kLongestPath, L'\0');
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), kLongestPath);
+    path.resize(length < kLongestPath ? length : 0); // a cut path would name another folder
+    const size_t folderEnd = path.find_last_of(L'\\');
+    if (folderEnd == std::wstring::npos) return;
+    path.resize(folderEnd + 1);
+    SetCurrentDirectoryW(path.c_str());
 }
 
 void StartGdiplus() {
@@ -32,10 +39,8 @@ void StartGdiplus() {
 }
 
 void ParseTimeDimension() {
-    const char text[] = "{6AEDBD6D-3FB5-418A-83A6-7F45229DC872}";
-    wchar_t wide[64] = {};
-    MultiByteToWideChar(CP_ACP, 0, text, -1, wide, 64);
-    CLSIDFromString(wide, &app::g_app.timeDimension);
+    const std::wstring text = skin::Widen("{6AEDBD6D-3FB5-418A-83A6-7F45229DC872}");
+    CLSIDFromString(text.c_str(), &app::g_app.timeDimension);
     images::SetTimeDimension(&app::g_app.timeDimension);
 }
 

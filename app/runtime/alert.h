@@ -5,11 +5,13 @@
 
 namespace app {
 
+struct LoadedWindow;
+
 // Raises an alert of the window: title, then text.
 void Announce(const WindowDefinition& window, const char* title, const char* text);
 
 // The answer to WM_GETOBJECT of a loaded window when the request is for the latest alert it raised; 0 for
 // any other request (the window procedure then goes on as usual).
-LRESULT AnswerAlert(HWND window, WPARAM wParam, LPARAM lParam);
+LRESULT AnswerAlert(const LoadedWindow& window, WPARAM wParam, LPARAM lParam);
 
 } // namespace app

@@ -1,6 +1,8 @@
 #include "app/runtime/animation_box.h"
 
+#include "app/runtime/unit_state.h"
 #include "skin/owners.h"
+#include "skin/painter.h"
 
 #include <cstdint>
 #include <functional>
@@ -52,24 +54,12 @@ using Step = std::function<void(HWND, BoxState&)>;
 LRESULT CALLBACK BoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam);
 
 ATOM BoxClass() {
-    static const ATOM atom = [] {
-        WNDCLASSEXA wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = BoxProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-        wc.lpszClassName = kClassName;
-        return RegisterClassExA(&wc);
-    }();
+    static const ATOM atom = RegisterUnitClass(kClassName, BoxProc);
     return atom;
 }
 
 bool IsBox(HWND window) {
     return window && GetClassLongPtrA(window, GCW_ATOM) == static_cast<ULONG_PTR>(BoxClass());
-}
-
-BoxState* StateOf(HWND box) {
-    return reinterpret_cast<BoxState*>(GetWindowLongPtrA(box, GWLP_USERDATA));
 }
 
 // A box's state belongs to the thread that created the box. A call from another thread (the apply
@@ -81,13 +71,20 @@ void OnBoxThread(HWND box, const Step& step) {
         SendMessageA(box, kRunStepMessage, 0, reinterpret_cast<LPARAM>(&step));
         return;
     }
-    if (BoxState* state = StateOf(box)) step(box, *state);
+    if (BoxState* state = UnitState<BoxState>(box)) step(box, *state);
 }
 
 Sprite* FindSprite(BoxState& state, int number) {
     for (Sprite& sprite : state.sprites)
         if (sprite.number == number) return &sprite;
     return nullptr;
+}
+
+// Runs step on the box's thread with the numbered sprite; a sprite that is not there is left alone.
+template <typename SpriteStep> void OnSprite(HWND box, int number, const SpriteStep& step) {
+    OnBoxThread(box, [&](HWND window, BoxState& state) {
+        if (Sprite* sprite = FindSprite(state, number)) step(window, state, *sprite);
+    });
 }
 
 // Has the sprite's area repainted; a sprite without a picture covers nothing.
@@ -98,8 +95,7 @@ void InvalidateSprite(HWND box, const Sprite& sprite) {
 }
 
 Gdiplus::ARGB Opaque(COLORREF colour) {
-    return 0xFF000000u | (static_cast<Gdiplus::ARGB>(GetRValue(colour)) << 16) |
-           (static_cast<Gdiplus::ARGB>(GetGValue(colour)) << 8) | GetBValue(colour);
+    return skin::ColorToArgb(colour, 0xFF);
 }
 
 // Sprites are drawn at their natural size; nearest-neighbour keeps a 1:1 copy exact.
@@ -284,27 +280,18 @@ void Paint(HWND box, const BoxState& state) {
 }
 
 LRESULT CALLBACK BoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
+    KeepUnitState<BoxState>(box, message, lParam);
+    BoxState* state = UnitState<BoxState>(box);
+    if (!state) return DefWindowProcA(box, message, wParam, lParam);
     switch (message) {
-    case WM_CREATE: SetWindowLongPtrA(box, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new BoxState)); return 0;
-    case WM_WINDOWPOSCHANGED:
-        if (BoxState* state = StateOf(box)) UpdateClock(box, *state);
-        break;
+    case WM_WINDOWPOSCHANGED: UpdateClock(box, *state); break;
     case WM_TIMER:
         if (wParam != kClockTimer) break;
-        if (BoxState* state = StateOf(box)) OnClock(box, *state);
+        OnClock(box, *state);
         return 0;
     case WM_ERASEBKGND: return 1; // painting covers the whole box
-    case WM_PAINT:
-        if (BoxState* state = StateOf(box)) Paint(box, *state);
-        return 0;
-    case kRunStepMessage:
-        if (BoxState* state = StateOf(box)) (*reinterpret_cast<const Step*>(lParam))(box, *state);
-        return 0;
-    case WM_NCDESTROY:
-        KillTimer(box, kClockTimer);
-        delete StateOf(box);
-        SetWindowLongPtrA(box, GWLP_USERDATA, 0);
-        break;
+    case WM_PAINT: Paint(box, *state); return 0;
+    case kRunStepMessage: (*reinterpret_cast<const Step*>(lParam))(box, *state); return 0;
     }
     return DefWindowProcA(box, message, wParam, lParam);
 }
@@ -313,8 +300,11 @@ LRESULT CALLBACK BoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
 
 HWND CreateAnimationBox(HWND parent, int left, int top, int width, int height, bool visible, bool tabStop) {
     const DWORD style = WS_CHILD | (visible ? WS_VISIBLE : 0) | (tabStop ? WS_TABSTOP : 0);
-    return CreateWindowExA(0, MAKEINTATOM(BoxClass()), "", style, left, top, width, height, parent, nullptr,
-                           GetModuleHandleA(nullptr), nullptr);
+    auto* state = new BoxState;
+    HWND box = CreateWindowExA(0, MAKEINTATOM(BoxClass()), "", style, left, top, width, height, parent,
+                               nullptr, GetModuleHandleA(nullptr), state);
+    if (!box) delete state;
+    return box;
 }
 
 int CreateObject(HWND box, const SpritePrototype& prototype, int x, int y, bool visible, const char* tag) {
@@ -334,53 +324,46 @@ int CreateObject(HWND box, const SpritePrototype& prototype, int x, int y, bool 
 }
 
 void SetObjectVisible(HWND box, int sprite, bool visible) {
-    OnBoxThread(box, [&](HWND window, BoxState& state) {
-        Sprite* target = FindSprite(state, sprite);
-        if (!target || target->visible == visible) return;
-        target->visible = visible;
-        InvalidateSprite(window, *target);
+    OnSprite(box, sprite, [&](HWND window, BoxState& state, Sprite& target) {
+        if (target.visible == visible) return;
+        target.visible = visible;
+        InvalidateSprite(window, target);
         UpdateClock(window, state);
     });
 }
 
 void RemoveObject(HWND box, int sprite) {
-    OnBoxThread(box, [&](HWND window, BoxState& state) {
-        Sprite* target = FindSprite(state, sprite);
-        if (!target) return;
-        if (target->visible) InvalidateSprite(window, *target);
-        state.sprites.erase(state.sprites.begin() + (target - state.sprites.data()));
+    OnSprite(box, sprite, [&](HWND window, BoxState& state, Sprite& target) {
+        if (target.visible) InvalidateSprite(window, target);
+        state.sprites.erase(state.sprites.begin() + (&target - state.sprites.data()));
         UpdateClock(window, state);
     });
 }
 
 void SetObjectPicture(HWND box, int sprite, images::Bytes bytes, std::optional<COLORREF> transparent) {
-    OnBoxThread(box, [&](HWND window, BoxState& state) {
-        Sprite* target = FindSprite(state, sprite);
-        if (!target) return;
-        if (target->visible) InvalidateSprite(window, *target);
-        SIZE size{target->width, target->height};
-        target->frames = DecodeFrames(bytes, transparent, size);
-        target->width = size.cx;
-        target->height = size.cy;
-        target->current = 0;
-        target->shownAt = GetTickCount();
-        if (target->visible) InvalidateSprite(window, *target);
+    OnSprite(box, sprite, [&](HWND window, BoxState& state, Sprite& target) {
+        if (target.visible) InvalidateSprite(window, target);
+        SIZE size{target.width, target.height};
+        target.frames = DecodeFrames(bytes, transparent, size);
+        target.width = size.cx;
+        target.height = size.cy;
+        target.current = 0;
+        target.shownAt = GetTickCount();
+        if (target.visible) InvalidateSprite(window, target);
         UpdateClock(window, state);
     });
 }
 
 void PlayObjectAnimation(HWND box, int sprite, int loops, int extraDelay, int firstDelay) {
-    OnBoxThread(box, [&](HWND window, BoxState& state) {
-        Sprite* target = FindSprite(state, sprite);
-        if (!target) return;
-        target->playing = true;
-        target->loops = loops > 0 ? loops : 0;
-        target->rounds = 0;
-        target->extraDelayMs = extraDelay > 0 ? static_cast<DWORD>(extraDelay) : 0;
-        target->firstDelayMs = firstDelay > 0 ? static_cast<DWORD>(firstDelay) : 0;
-        target->current = 0;
-        target->shownAt = GetTickCount();
-        if (target->visible) InvalidateSprite(window, *target);
+    OnSprite(box, sprite, [&](HWND window, BoxState& state, Sprite& target) {
+        target.playing = true;
+        target.loops = loops > 0 ? loops : 0;
+        target.rounds = 0;
+        target.extraDelayMs = extraDelay > 0 ? static_cast<DWORD>(extraDelay) : 0;
+        target.firstDelayMs = firstDelay > 0 ? static_cast<DWORD>(firstDelay) : 0;
+        target.current = 0;
+        target.shownAt = GetTickCount();
+        if (target.visible) InvalidateSprite(window, target);
         UpdateClock(window, state);
     });
 }

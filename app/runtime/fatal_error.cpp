@@ -1,6 +1,6 @@
 #include "app/runtime/fatal_error.h"
 
-#include <windows.h>
+#include "skin/words.h"
 
 #include <string>
 
@@ -10,7 +10,7 @@ void FatalError(const char* message, std::optional<long> code) {
     std::string text = "运行时出错!\r\n\r\n";
     if (code) text += "错误代码：" + std::to_string(*code) + "\r\n\r\n";
     if (message) text += std::string("错误信息：") + message + "\r\n";
-    MessageBoxA(nullptr, text.c_str(), "错误", MB_ICONERROR);
+    skin::ShowMessage(nullptr, text, "错误", MB_ICONERROR);
     ExitProcess(static_cast<UINT>(-1));
 }
 

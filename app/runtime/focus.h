@@ -26,13 +26,17 @@ struct FocusMemory {
 // it is activated. Once the focus has been somewhere in the window, it stays where the user left it.
 void SetInitialFocus(const WindowDefinition& window, const char* unit);
 
-// WM_ACTIVATE of a loaded window: the focus is remembered when the window loses the activation and handed
-// back when it is activated again. Returns whether the focus was placed, so that the system's default
-// placement (on the window itself) is skipped.
-bool FocusPlacedOnActivation(LoadedWindow& w, WPARAM wParam);
-// WM_SYSCOMMAND of a loaded window, carried out by the system, with the focus remembered before a minimise
-// and handed back after a restore; returns the system's answer.
-LRESULT CarryOutSystemCommand(LoadedWindow& w, WPARAM command, LPARAM lParam);
+// Notes the unit that has the focus now, to hand it back at the next activation. A focus that is nowhere,
+// or on the window itself, leaves what was noted before as it is.
+void RememberFocus(LoadedWindow& w);
+// Gives the focus to the unit noted last (or the next one in Tab order that takes input); returns false,
+// doing nothing, when the window has no unit to hand it to.
+bool RestoreFocus(LoadedWindow& w);
+// A restore from minimised may activate the window more than once (under Wine, with a window manager), with
+// the focus given to the window in between: between these two calls activations leave the focus alone, and
+// the unit takes it back once, when the restore is over.
+void BeginRestore(LoadedWindow& w);
+void FinishRestore(LoadedWindow& w);
 
 // Enables or disables a unit. A unit that stops taking input while it has the focus gives it to its window,
 // which keeps Esc and Tab working (the system would leave the focus nowhere); the next unit of the window

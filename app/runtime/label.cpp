@@ -2,6 +2,7 @@
 
 #include "app/runtime/unit_state.h"
 #include "skin/owners.h"
+#include "skin/words.h"
 
 namespace app {
 namespace {
@@ -13,10 +14,6 @@ struct LabelState {
     HFONT font;
 };
 
-LabelState* StateOf(HWND label) {
-    return UnitState<LabelState>(label);
-}
-
 UINT LayoutFlags(const LabelSettings& s) {
     UINT flags = DT_NOCLIP | DT_NOPREFIX;
     flags |= s.align == TextAlign::Centre ? DT_CENTER : s.align == TextAlign::Right ? DT_RIGHT : DT_LEFT;
@@ -27,17 +24,18 @@ UINT LayoutFlags(const LabelSettings& s) {
                                                           : DT_TOP);
 }
 
-void DrawLabelText(HDC dc, const char* text, RECT rect, UINT flags, COLORREF colour, int dx = 0, int dy = 0) {
+void DrawLabelText(HDC dc, const std::wstring& text, RECT rect, UINT flags, COLORREF colour, int dx = 0,
+                   int dy = 0) {
     OffsetRect(&rect, dx, dy);
     SetTextColor(dc, colour);
-    DrawTextA(dc, text, -1, &rect, flags);
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, flags);
 }
 
 void PaintLabel(HWND label) {
     skin::PaintDc paint(label);
-    const LabelState* state = StateOf(label);
-    char text[1024];
-    if (!state || GetWindowTextA(label, text, sizeof text) == 0) return;
+    const LabelState* state = UnitState<LabelState>(label);
+    const std::wstring text = skin::WindowWords(label);
+    if (!state || text.empty()) return;
     const LabelSettings& s = *state->settings;
     HFONT font = state->font ? state->font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     skin::SelectGuard selectFont(paint.get(), font);
@@ -72,18 +70,6 @@ LRESULT CALLBACK LabelProc(HWND label, UINT message, WPARAM wParam, LPARAM lPara
     return DefWindowProcA(label, message, wParam, lParam);
 }
 
-void RegisterLabelClass() {
-    static const ATOM atom = [] {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = LabelProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        wc.lpszClassName = kLabelClass;
-        return RegisterClassA(&wc);
-    }();
-    (void)atom;
-}
-
 // The top-level window repaints the area under the label, then every descendant there, the label last
 // among them since it lies on top.
 void RepaintBeneath(HWND label) {
@@ -97,18 +83,22 @@ void RepaintBeneath(HWND label) {
 } // namespace
 
 HWND CreateTransparentLabel(HWND parent, const UnitDefinition& unit, HFONT font) {
-    RegisterLabelClass();
+    static const ATOM atom = RegisterUnitClass(kLabelClass, LabelProc);
+    (void)atom;
     auto* state = new LabelState{unit.label, font};
-    HWND label =
-        CreateWindowExA(WS_EX_TRANSPARENT, kLabelClass, unit.label->text, WS_CHILD, unit.left, unit.top,
-                        unit.width, unit.height, parent, nullptr, GetModuleHandleA(nullptr), state);
-    if (!label) delete state;
+    HWND label = CreateWindowExA(WS_EX_TRANSPARENT, kLabelClass, nullptr, WS_CHILD, unit.left, unit.top,
+                                 unit.width, unit.height, parent, nullptr, GetModuleHandleA(nullptr), state);
+    if (!label) {
+        delete state;
+        return nullptr;
+    }
+    skin::SetWindowWords(label, unit.label->text);
     return label;
 }
 
 void SetLabelText(HWND label, const char* text) {
     // The label has no background: the new text is only drawn once the old one has been painted over.
-    SetWindowTextA(label, text);
+    skin::SetWindowWords(label, text);
     RepaintBeneath(label);
 }
 

@@ -5,25 +5,22 @@
 namespace app {
 namespace {
 
-std::vector<std::unique_ptr<LoadedWindow>> g_windows;
+// One per definition that was ever loaded or written to: a table keyed by definition.
+std::vector<std::unique_ptr<WindowSlot>> g_slots;
 
 } // namespace
 
-LoadedWindow& RecordOf(const WindowDefinition& def) {
-    for (auto& w : g_windows)
-        if (w->def == &def) return *w;
-    g_windows.push_back(std::make_unique<LoadedWindow>(&def));
-    return *g_windows.back();
+WindowSlot& SlotOf(const WindowDefinition& def) {
+    for (auto& slot : g_slots)
+        if (slot->def == &def) return *slot;
+    return *g_slots.emplace_back(new WindowSlot{&def, nullptr, {}});
 }
 
-LoadedWindow* RecordOf(HWND hwnd) {
-    for (auto& w : g_windows)
-        if (w->hwnd == hwnd) return w.get();
-    return nullptr;
-}
-
-const std::vector<std::unique_ptr<LoadedWindow>>& LoadedWindows() {
-    return g_windows;
+std::vector<LoadedWindow*> LoadedWindows() {
+    std::vector<LoadedWindow*> loaded;
+    for (const auto& slot : g_slots)
+        if (slot->window) loaded.push_back(slot->window.get());
+    return loaded;
 }
 
 LoadedUnit* FindUnit(LoadedWindow& w, const char* name) {

@@ -1,6 +1,7 @@
 // The records of loaded windows and their units, shared by the loader, the unit properties, the focus, the
-// keys and the restacking of owned windows. Every window that was ever loaded keeps its record; its handle
-// is 0 while it is not loaded.
+// keys, the alerts and the restacking of owned windows. A loaded window's record lives with the window: made
+// when the window is loaded, reached from its handle, freed when it is destroyed. What is written to a
+// window that is not loaded waits with its definition for the next load.
 #pragma once
 #include "app/runtime/focus.h"
 #include "app/window_defs.h"
@@ -27,27 +28,43 @@ struct PendingUnit {
     std::optional<bool> visible;
 };
 
+// The latest alert a window raised, which screen readers ask for after it was raised.
+struct RaisedAlert {
+    std::string title, text;
+};
+
+// What the restacking of owned windows last saw of the focus in a window (owned_windows.cpp).
+struct Settling {
+    HWND focus = nullptr; // where in the window the focus was; nullptr when it was elsewhere
+    bool shown = false;   // the focus was in the window and the window not minimised
+    ULONGLONG until = 0, restacked = 0;
+};
+
 struct LoadedWindow {
     explicit LoadedWindow(const WindowDefinition* d) : def(d) {}
     const WindowDefinition* def;
     HWND hwnd = nullptr;
-    bool loading = false;
+    bool loading = true;
     FocusMemory focus;
     UINT uiState = 0; // UISF_ flags: which keyboard cues the window hides
     std::optional<COLORREF> background;
     std::vector<LoadedUnit> units;
-    std::map<std::string, PendingUnit> pending;
+    std::optional<RaisedAlert> alert;
+    Settling settling;
 };
 
-// The record of a definition, made on first use.
-LoadedWindow& RecordOf(const WindowDefinition& def);
-// The record of a loaded window's handle; nullptr for any other window.
+// What a definition keeps between loads: the record of its window while that is loaded (made by LoadWindow,
+// freed when the window is destroyed), and what waits for the next load, by unit name.
+struct WindowSlot {
+    const WindowDefinition* def;
+    std::unique_ptr<LoadedWindow> window;
+    std::map<std::string, PendingUnit> pending;
+};
+WindowSlot& SlotOf(const WindowDefinition& def);
+// The record of a loaded window's handle; nullptr for any other window (windows.cpp, which owns the class).
 LoadedWindow* RecordOf(HWND hwnd);
-const std::vector<std::unique_ptr<LoadedWindow>>& LoadedWindows();
-
-inline bool IsAlive(const LoadedWindow& w) {
-    return w.hwnd && IsWindow(w.hwnd);
-}
+// The records of the windows that are loaded now.
+std::vector<LoadedWindow*> LoadedWindows();
 
 LoadedUnit* FindUnit(LoadedWindow& w, const char* name);
 const UnitDefinition* FindUnitDefinition(const WindowDefinition& def, const char* name);

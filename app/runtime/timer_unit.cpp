@@ -12,30 +12,18 @@ struct TimerState {
     int interval = 0;
 };
 
-TimerState* StateOf(HWND timer) {
-    return UnitState<TimerState>(timer);
-}
-
 LRESULT CALLBACK TimerProc(HWND timer, UINT message, WPARAM wParam, LPARAM lParam) {
     KeepUnitState<TimerState>(timer, message, lParam);
-    switch (message) {
-    case WM_TIMER:
-        if (wParam == kUnitTimerId && StateOf(timer)->tick) StateOf(timer)->tick();
-        return 0;
-    }
-    return DefWindowProcA(timer, message, wParam, lParam);
+    if (message != WM_TIMER) return DefWindowProcA(timer, message, wParam, lParam);
+    const TimerState* state = UnitState<TimerState>(timer);
+    if (state && wParam == kUnitTimerId && state->tick) state->tick();
+    return 0;
 }
 
 } // namespace
 
 HWND CreateTimerUnit(HWND parent, const UnitDefinition& unit) {
-    static const ATOM atom = [] {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = TimerProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = kTimerClass;
-        return RegisterClassA(&wc);
-    }();
+    static const ATOM atom = RegisterUnitClass(kTimerClass, TimerProc);
     (void)atom;
     auto* state = new TimerState{unit.tick};
     HWND timer = CreateWindowExA(0, kTimerClass, unit.name, WS_CHILD, unit.left, unit.top, unit.width,
@@ -45,7 +33,7 @@ HWND CreateTimerUnit(HWND parent, const UnitDefinition& unit) {
 }
 
 void SetTimerInterval(HWND timer, int interval) {
-    TimerState* state = StateOf(timer);
+    TimerState* state = UnitState<TimerState>(timer);
     if (interval < 0) interval = 0;
     if (!state || interval == state->interval) return;
     KillTimer(timer, kUnitTimerId);
@@ -54,7 +42,7 @@ void SetTimerInterval(HWND timer, int interval) {
 }
 
 int TimerInterval(HWND timer) {
-    const TimerState* state = StateOf(timer);
+    const TimerState* state = UnitState<TimerState>(timer);
     return state ? state->interval : 0;
 }
 

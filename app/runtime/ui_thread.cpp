@@ -1,6 +1,6 @@
 #include "app/runtime/ui_thread.h"
 
-#include <windows.h>
+#include "app/runtime/unit_state.h"
 
 namespace app {
 namespace {
@@ -23,14 +23,9 @@ LRESULT CALLBACK UiProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
 
 void InitUiThread() {
     if (g_uiWindow) return;
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = UiProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = kUiClass;
-    RegisterClassA(&wc);
+    RegisterUnitClass(kUiClass, UiProc);
     // A message-only window: it lives for the process and never shows.
-    g_uiWindow =
-        CreateWindowExA(0, kUiClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    g_uiWindow = CreateWindowExA(0, kUiClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     g_uiThreadId = GetCurrentThreadId();
 }
 

@@ -34,10 +34,10 @@ void WriteGeometry(const WindowDefinition& def, const char* unit, int property, 
 }
 
 // Rectangle and visibility of a unit whose window is not loaded are kept for its next load.
-void RememberForNextLoad(LoadedWindow& w, const char* unit, int property, int value) {
-    const UnitDefinition* def = unit ? FindUnitDefinition(*w.def, unit) : nullptr;
+void RememberForNextLoad(const WindowDefinition& window, const char* unit, int property, int value) {
+    const UnitDefinition* def = unit ? FindUnitDefinition(window, unit) : nullptr;
     if (!def) return;
-    PendingUnit& p = w.pending[unit];
+    PendingUnit& p = SlotOf(window).pending[unit];
     RECT r = p.rect.value_or(RECT{def->left, def->top, def->left + def->width, def->top + def->height});
     const int width = r.right - r.left, height = r.bottom - r.top;
     switch (property) {
@@ -59,17 +59,16 @@ void WriteKindProperty(LoadedWindow& w, const char* unit, int property, const Pr
         }
         return;
     }
-    UnitHandle(*w.def, unit); // ends the program when the unit is not there
-    LoadedUnit* u = FindUnit(w, unit);
-    switch (u->def->kind) {
+    const LoadedUnit& u = RequireUnit(*w.def, unit);
+    switch (u.def->kind) {
     case UnitKind::TimerUnit:
-        if (property == kPropInterval) SetTimerInterval(u->hwnd, value.number);
+        if (property == kPropInterval) SetTimerInterval(u.hwnd, value.number);
         break;
     case UnitKind::TransparentLabel:
-        if (property == kPropText) SetLabelText(u->hwnd, value.text.c_str());
+        if (property == kPropText) SetLabelText(u.hwnd, value.text.c_str());
         break;
     case UnitKind::AnimationBox:
-        if (property == kPropBoxColour) SetAnimationBoxColor(u->hwnd, static_cast<COLORREF>(value.number));
+        if (property == kPropBoxColour) SetAnimationBoxColor(u.hwnd, static_cast<COLORREF>(value.number));
         break;
     default: break;
     }
@@ -90,12 +89,12 @@ void MoveUnit(const WindowDefinition& def, const char* unit, int left, std::opti
 }
 
 void WriteUnitProperty(const WindowDefinition& def, const char* unit, int property, PropertyValue value) {
-    LoadedWindow& w = RecordOf(def);
-    if (!IsAlive(w)) {
+    if (!IsCreated(def)) {
         if (property >= kFirstKindProperty) FatalError(kWindowNotLoaded);
-        RememberForNextLoad(w, unit, property, value.number);
+        RememberForNextLoad(def, unit, property, value.number);
         return;
     }
+    LoadedWindow& w = RequireWindow(def);
     if (property >= kFirstKindProperty) return WriteKindProperty(w, unit, property, value);
     switch (property) {
     case kPropLeft:
@@ -104,16 +103,14 @@ void WriteUnitProperty(const WindowDefinition& def, const char* unit, int proper
     case kPropHeight: WriteGeometry(def, unit, property, value.number); break;
     case kPropVisible:
         if (unit) {
-            UnitHandle(def, unit);
-            SetUnitVisible(*FindUnit(w, unit), value.number != 0);
+            SetUnitVisible(RequireUnit(def, unit), value.number != 0);
         } else {
             ShowWindow(w.hwnd, value.number ? SW_SHOW : SW_HIDE);
         }
         break;
     case kPropDisabled:
         if (unit) {
-            UnitHandle(def, unit);
-            SetUnitEnabled(w, *FindUnit(w, unit), value.number == 0);
+            SetUnitEnabled(w, RequireUnit(def, unit), value.number == 0);
         } else {
             EnableWindow(w.hwnd, value.number == 0);
         }
@@ -134,13 +131,11 @@ int ReadUnitProperty(const WindowDefinition& def, const char* unit, int property
     case kPropWindowState:
         return IsIconic(hwnd) ? kStateMinimised : IsZoomed(hwnd) ? kStateMaximised : kStateNormalWindow;
     }
-    LoadedWindow& w = RecordOf(def);
     if (!unit)
         return property == kPropBackColour
-                   ? static_cast<int>(w.background.value_or(GetSysColor(COLOR_BTNFACE)))
+                   ? static_cast<int>(RequireWindow(def).background.value_or(GetSysColor(COLOR_BTNFACE)))
                    : 0;
-    const LoadedUnit* u = FindUnit(w, unit);
-    switch (u->def->kind) {
+    switch (RequireUnit(def, unit).def->kind) {
     case UnitKind::TimerUnit: return property == kPropInterval ? TimerInterval(hwnd) : 0;
     case UnitKind::AnimationBox:
         return property == kPropBoxColour ? static_cast<int>(AnimationBoxColor(hwnd)) : 0;

@@ -9,12 +9,17 @@
 #include "app/runtime/loaded_window.h"
 #include "app/runtime/message_loop.h"
 #include "app/runtime/timer_unit.h"
+#include "app/runtime/unit_state.h"
+#include "skin/words.h"
 
 namespace app {
 namespace {
 
 constexpr char kWindowClass[] = "ZentriloWindow";
 constexpr char kMissingUnit[] = "指定窗口或窗口组件不存在或尚未载入";
+constexpr WPARAM kSystemCommandBits = 0xFFF0; // the low four bits of a system command are the system's own
+
+ATOM g_windowClass = 0;
 
 void Fire(Handler handler) {
     if (handler) handler();
@@ -22,13 +27,13 @@ void Fire(Handler handler) {
 
 HFONT MakeUnitFont(const UnitDefinition& unit) {
     if (!unit.label || !unit.label->font.face) return nullptr;
-    LOGFONTA lf{};
+    LOGFONTW lf{};
     lf.lfHeight = unit.label->font.height;
     lf.lfWeight = FW_NORMAL;
     lf.lfCharSet = DEFAULT_CHARSET;
     lf.lfQuality = PROOF_QUALITY;
-    lstrcpynA(lf.lfFaceName, unit.label->font.face, LF_FACESIZE);
-    return CreateFontIndirectA(&lf);
+    lstrcpynW(lf.lfFaceName, skin::Widen(unit.label->font.face).c_str(), LF_FACESIZE);
+    return CreateFontIndirectW(&lf);
 }
 
 HWND CreateUnit(HWND parent, const UnitDefinition& unit, int id, HFONT font) {
@@ -37,9 +42,11 @@ HWND CreateUnit(HWND parent, const UnitDefinition& unit, int id, HFONT font) {
     case UnitKind::PushButton: {
         DWORD style = WS_CHILD | BS_PUSHBUTTON | BS_MULTILINE | BS_CENTER | BS_VCENTER;
         if (unit.tabStop) style |= WS_TABSTOP;
-        HWND button = CreateWindowExA(0, "BUTTON", unit.caption ? unit.caption : "按钮", style, unit.left,
-                                      unit.top, unit.width, unit.height, parent,
-                                      reinterpret_cast<HMENU>(INT_PTR(id)), instance, nullptr);
+        HWND button =
+            CreateWindowExA(0, "BUTTON", nullptr, style, unit.left, unit.top, unit.width, unit.height, parent,
+                            reinterpret_cast<HMENU>(INT_PTR(id)), instance, nullptr);
+        // Its text is what screen readers say.
+        skin::SetWindowWords(button, unit.caption ? unit.caption : "按钮");
         SendMessageA(button, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
         return button;
     }
@@ -56,7 +63,6 @@ HWND CreateUnit(HWND parent, const UnitDefinition& unit, int id, HFONT font) {
 }
 
 void CreateUnits(LoadedWindow& w) {
-    w.units.clear();
     HWND above = nullptr;
     int id = 1;
     for (const auto& def : w.def->units) {
@@ -70,9 +76,10 @@ void CreateUnits(LoadedWindow& w) {
         above = unit.hwnd;
         w.units.push_back(std::move(unit));
     }
+    auto& waiting = SlotOf(*w.def).pending;
     for (auto& unit : w.units) {
         const PendingUnit* pending = nullptr;
-        if (auto it = w.pending.find(unit.def->name); it != w.pending.end()) pending = &it->second;
+        if (auto it = waiting.find(unit.def->name); it != waiting.end()) pending = &it->second;
         if (pending && pending->rect) {
             const RECT& r = *pending->rect;
             MoveWindow(unit.hwnd, r.left, r.top, r.right - r.left, r.bottom - r.top, FALSE);
@@ -80,7 +87,7 @@ void CreateUnits(LoadedWindow& w) {
         const bool visible = pending && pending->visible ? *pending->visible : unit.def->visible;
         if (visible && ShowsWhenVisible(unit.def->kind)) ShowWindow(unit.hwnd, SW_SHOWNA);
     }
-    w.pending.clear();
+    waiting.clear();
 }
 
 HICON WindowIcon(int id) {
@@ -90,12 +97,10 @@ HICON WindowIcon(int id) {
     return icon;
 }
 
-void OnDestroyed(LoadedWindow& w) {
-    w.hwnd = nullptr;
-    w.units.clear();
-    for (auto& other : LoadedWindows())
-        if (IsAlive(*other)) return;
-    if (MessageLoopEntered()) PostQuitMessage(0);
+void OnDestroyed(HWND hwnd, LoadedWindow& w) {
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+    SlotOf(*w.def).window.reset();
+    if (LoadedWindows().empty() && MessageLoopEntered()) PostQuitMessage(0);
 }
 
 void StartDrag(HWND hwnd, LPARAM lParam) {
@@ -125,17 +130,46 @@ bool EraseBackground(const LoadedWindow& w, HDC dc) {
     return true;
 }
 
+// A minimise need not deactivate the window: with no other window to take the activation (no window
+// manager) it stays active. The unit that had the focus is noted before the minimise, or the next
+// activation would restore an older one. The record may be gone once a restore is over.
+LRESULT OnSystemCommand(LoadedWindow& w, WPARAM command, LPARAM lParam) {
+    const WPARAM kind = command & kSystemCommandBits;
+    HWND hwnd = w.hwnd;
+    if (kind == SC_MINIMIZE) RememberFocus(w);
+    if (kind == SC_RESTORE) BeginRestore(w);
+    const LRESULT answer = DefWindowProcA(hwnd, WM_SYSCOMMAND, command, lParam);
+    if (LoadedWindow* still = RecordOf(hwnd); still && kind == SC_RESTORE) FinishRestore(*still);
+    return answer;
+}
+
+// An activation with a unit to return to gives that unit the focus itself; the system's own placement, on
+// the window, is skipped. A minimised window takes no focus, and one being restored takes it when the
+// restore is over.
+bool OnActivate(LoadedWindow& w, WPARAM wParam) {
+    if (LOWORD(wParam) == WA_INACTIVE) {
+        RememberFocus(w);
+        return false;
+    }
+    return !HIWORD(wParam) && !w.focus.restoring && RestoreFocus(w);
+}
+
 LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    LoadedWindow* w = RecordOf(hwnd);
+    if (message == WM_NCCREATE) {
+        auto* created = static_cast<LoadedWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        created->hwnd = hwnd;
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
+    }
+    auto* w = reinterpret_cast<LoadedWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (!w) return DefWindowProcA(hwnd, message, wParam, lParam);
     switch (message) {
     case WM_COMMAND: return OnCommand(*w, wParam, lParam);
     case WM_ACTIVATE:
-        if (FocusPlacedOnActivation(*w, wParam)) return 0;
+        if (OnActivate(*w, wParam)) return 0;
         break;
-    case WM_SYSCOMMAND: return CarryOutSystemCommand(*w, wParam, lParam);
+    case WM_SYSCOMMAND: return OnSystemCommand(*w, wParam, lParam);
     case WM_GETOBJECT:
-        if (LRESULT alert = AnswerAlert(hwnd, wParam, lParam)) return alert;
+        if (LRESULT alert = AnswerAlert(*w, wParam, lParam)) return alert;
         break;
     case WM_LBUTTONDOWN:
         if (w->def->dragAnywhere) StartDrag(hwnd, lParam);
@@ -153,22 +187,9 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     case WM_UPDATEUISTATE: ChangeUiState(*w, wParam); return 0;
     case WM_QUERYUISTATE: return w->uiState;
     case kWindowCloseRequest: DestroyWindow(hwnd); return 0;
-    case WM_NCDESTROY: OnDestroyed(*w); return 0;
+    case WM_NCDESTROY: OnDestroyed(hwnd, *w); return 0;
     }
     return DefWindowProcA(hwnd, message, wParam, lParam);
-}
-
-void RegisterWindowClass() {
-    static const ATOM atom = [] {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = WindowProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = kWindowClass;
-        return RegisterClassA(&wc);
-    }();
-    (void)atom;
 }
 
 HWND CreateTopLevel(LoadedWindow& w, HWND owner) {
@@ -183,30 +204,35 @@ HWND CreateTopLevel(LoadedWindow& w, HWND owner) {
     }
     // An unowned window gets a taskbar button of its own, an owned one never does.
     const DWORD exStyle = def.taskbarButton || owner ? 0 : WS_EX_TOOLWINDOW;
-    // The record must know its handle before the first message that needs it arrives.
-    w.hwnd = CreateWindowExA(exStyle, kWindowClass, def.title, WS_POPUP, left, top, def.width, def.height,
-                             owner, nullptr, GetModuleHandleA(nullptr), nullptr);
-    return w.hwnd;
+    // The window finds its record from its first message on.
+    return CreateWindowExA(exStyle, kWindowClass, def.title, WS_POPUP, left, top, def.width, def.height,
+                           owner, nullptr, GetModuleHandleA(nullptr), &w);
 }
 
 } // namespace
 
+LoadedWindow* RecordOf(HWND hwnd) {
+    if (!hwnd || !g_windowClass || GetClassLongPtrA(hwnd, GCW_ATOM) != g_windowClass) return nullptr;
+    return reinterpret_cast<LoadedWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+}
+
 bool LoadWindow(const WindowDefinition& def, HWND owner) {
-    RegisterWindowClass();
-    LoadedWindow& w = RecordOf(def);
-    if (IsAlive(w)) {
-        if (IsIconic(w.hwnd))
-            ShowWindow(w.hwnd, SW_RESTORE);
+    if (!g_windowClass)
+        g_windowClass =
+            RegisterUnitClass(kWindowClass, WindowProc, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+    WindowSlot& slot = SlotOf(def);
+    if (slot.window) {
+        if (IsIconic(slot.window->hwnd))
+            ShowWindow(slot.window->hwnd, SW_RESTORE);
         else
-            SetActiveWindow(w.hwnd);
+            SetActiveWindow(slot.window->hwnd);
         return true;
     }
-    w.loading = true;
-    w.background.reset();
-    w.focus = {};
+    slot.window = std::make_unique<LoadedWindow>(&def);
+    LoadedWindow& w = *slot.window;
     w.uiState = kCuesHiddenUiState;
     if (!CreateTopLevel(w, owner)) {
-        w.loading = false;
+        slot.window.reset();
         return false;
     }
     if (def.iconId) {
@@ -228,17 +254,25 @@ bool LoadWindow(const WindowDefinition& def, HWND owner) {
 }
 
 bool IsCreated(const WindowDefinition& def, const char* unit) {
-    LoadedWindow& w = RecordOf(def);
-    if (!IsAlive(w)) return false;
+    LoadedWindow* w = SlotOf(def).window.get();
+    if (!w || !IsWindow(w->hwnd)) return false;
     if (!unit) return true;
-    LoadedUnit* u = FindUnit(w, unit);
+    LoadedUnit* u = FindUnit(*w, unit);
     return u && IsWindow(u->hwnd);
 }
 
-HWND UnitHandle(const WindowDefinition& def, const char* unit) {
+LoadedWindow& RequireWindow(const WindowDefinition& def) {
+    if (!IsCreated(def)) FatalError(kMissingUnit);
+    return *SlotOf(def).window;
+}
+
+LoadedUnit& RequireUnit(const WindowDefinition& def, const char* unit) {
     if (!IsCreated(def, unit)) FatalError(kMissingUnit);
-    LoadedWindow& w = RecordOf(def);
-    return unit ? FindUnit(w, unit)->hwnd : w.hwnd;
+    return *FindUnit(*SlotOf(def).window, unit);
+}
+
+HWND UnitHandle(const WindowDefinition& def, const char* unit) {
+    return unit ? RequireUnit(def, unit).hwnd : RequireWindow(def).hwnd;
 }
 
 void RedrawNow(const WindowDefinition& def) {

@@ -4,6 +4,9 @@
 
 namespace app {
 
+struct LoadedWindow;
+struct LoadedUnit;
+
 // The private message that CloseWindowAsync posts; the window destroys itself when it arrives.
 inline constexpr UINT kWindowCloseRequest = 0x8065;
 
@@ -12,7 +15,10 @@ inline constexpr UINT kWindowCloseRequest = 0x8065;
 // its owner's top-left corner. Returns whether the window exists afterwards.
 bool LoadWindow(const WindowDefinition& window, HWND owner = nullptr);
 bool IsCreated(const WindowDefinition& window, const char* unit = nullptr);
-// The handle of a loaded window or unit; ends the program through FatalError when it is not there.
+// The record of a loaded window or unit; ends the program through FatalError when it is not there.
+LoadedWindow& RequireWindow(const WindowDefinition& window);
+LoadedUnit& RequireUnit(const WindowDefinition& window, const char* unit);
+// The handle of a loaded window or unit, required as above.
 HWND UnitHandle(const WindowDefinition& window, const char* unit = nullptr);
 void RedrawNow(const WindowDefinition& window);
 void CloseWindowAsync(const WindowDefinition& window);

@@ -293,12 +293,22 @@ def heard_focus(name, role, state, description=""):
 
 
 class Keyboard(unittest.TestCase):
-    def test_the_whole_journey_with_the_keyboard_alone_as_a_screen_reader_hears_it(self):
+    def test_the_whole_journey_with_the_keyboard_alone_as_a_screen_reader_hears_it_in_any_code_page(self):
+        # The system's code page follows the locale: 936, then 1252 and 950, where the program's words are
+        # drawn and spoken as under 936 all the same.
+        drawn = {}
+        for locale in ("zh_CN.UTF-8", "en_US.UTF-8", "zh_TW.UTF-8"):
+            with self.subTest(locale):
+                self.journey(locale, drawn)
+
+    def journey(self, locale, drawn):
         # The first reg.exe run cannot start: the error box is answered and Apply retried by keyboard too.
-        with zen.throwaway_prefix() as env, zen.listening(env) as heard, \
-                zen.running(zen.PROBE, env=env, runner="fail-start-once") as z:
+        with zen.throwaway_prefix() as env, zen.listening(dict(env, LANG=locale)) as heard, \
+                zen.running(zen.PROBE, env=dict(env, LANG=locale), runner="fail-start-once") as z:
             start = heard_focus("正常-100% (默认)", RADIO_BUTTON, FOCUSED | CHECKED | FOCUSABLE)
             zen.wait_for(lambda: start in heard(), 5, what="the selected option heard at start")
+            version = zen.Screen().region(*z.at(*VERSION_TEXT[:2]), *VERSION_TEXT[2:])
+            self.assertTrue(drawn.setdefault("version", version) == version, "the version label as under 936")
             options = (83, 380, 160, 112)
             untouched = zen.Screen().region(*z.at(*options[:2]), *options[2:])
             zen.key("Down")  # onto 125 %, and the focus cue appears
@@ -309,7 +319,7 @@ class Keyboard(unittest.TestCase):
             zen.key("Tab")
             zen.Screen().save("keyboard.png")
             zen.key("Return")
-            zen.wait_for(z.error_box, 10, what="the error message")
+            self.assertIn("无法写入注册表值 LogPixels", zen.wait_for(z.error_box, 10, what="the error message"))
             zen.wait_for(lambda: any(line.startswith("dialog 应用失败 | 无法写入注册表值 LogPixels") for line in heard()),
                          5, what="the error message read out")
             zen.key("Return")  # OK
@@ -321,6 +331,8 @@ class Keyboard(unittest.TestCase):
             log_off = heard_focus("注销", PUSH_BUTTON, FOCUSED | FOCUSABLE, FINISHED + WARNING)
             zen.wait_for(lambda: log_off in heard(), 5, what="Log off heard with the finished words and the warning")
             self.assertIn(alert, heard())
+            warning = zen.Screen().region(*z.at(*WARNING_TEXT[:2]), *WARNING_TEXT[2:])
+            self.assertTrue(drawn.setdefault("warning", warning) == warning, "the warning as under 936")
             # Away to another program (to save files, as the warning asks) and back, and a minimise and
             # restore: the focus is on Log off again, and each focus change is heard once.
             z.drive("away", 500)
