@@ -249,29 +249,10 @@ TEST(RunProgram, EndsAProgramStillRunningAtTheLimitBeforeItReturns) {
 
 // Waits for the error box of a child, returns its text and presses OK.
 std::string AnswerErrorBox(DWORD& exitCode, const char* mode) {
-    SetEnvironmentVariableA("ZEN_CHILD", mode);
-    std::string command = child_process::Command(mode);
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info);
-    SetEnvironmentVariableA("ZEN_CHILD", nullptr);
-    std::string text;
-    HWND box = nullptr;
-    for (int i = 0; i < 200 && !box; ++i, Sleep(50))
-        box = FindWindowA("#32770", "错误");
-    if (box) {
-        for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-            char s[512];
-            GetWindowTextA(c, s, sizeof s);
-            if (std::string(s).find("运行时出错") != std::string::npos) text = s;
-        }
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
-    }
-    WaitForSingleObject(info.hProcess, 10000);
-    GetExitCodeProcess(info.hProcess, &exitCode);
-    CloseHandle(info.hProcess);
-    CloseHandle(info.hThread);
+    const skin::KernelHandle child(child_process::Launch(mode));
+    const std::string text = child_process::AnswerBox(child_process::FindBox("错误", Scaled(10000)));
+    WaitForSingleObject(child.get(), Scaled(10000));
+    GetExitCodeProcess(child.get(), &exitCode);
     return text;
 }
 
