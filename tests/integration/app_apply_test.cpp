@@ -13,6 +13,7 @@
 #include "app/startup.h"
 #include "skin/owners.h"
 #include "tests/support/child_process.h"
+#include "tests/support/layered_fixture.h"
 
 #include <gtest/gtest.h>
 #include <oleacc.h>
@@ -48,20 +49,12 @@ ProgramRun RecordRun(const char* application, const char* commandLine, int showM
     return g_runs.size() <= g_outcomes.size() ? g_outcomes[g_runs.size() - 1] : ProgramRun{true, true, 0};
 }
 
-void Pump() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
-
 // Pumps this (the main) thread's messages until the worker has ended, answering an error box if one
 // comes up; returns the error box's text.
 std::string PumpUntilDone(HANDLE worker) {
     std::string errorText;
     for (;;) {
-        Pump();
+        layered_test::PumpMessages();
         if (std::string text = AnswerBox(FindBox("应用失败")); !text.empty()) errorText = text;
         if (MsgWaitForMultipleObjects(1, &worker, FALSE, 20, QS_ALLINPUT) == WAIT_OBJECT_0) break;
     }
@@ -176,7 +169,7 @@ TEST_F(ApplyWorker, TwoQueuedClicksRunTheSequenceOnce) {
     EXPECT_HRESULT_SUCCEEDED(apply->accDoDefaultAction(self));
     EXPECT_HRESULT_SUCCEEDED(apply->accDoDefaultAction(self));
     apply->Release();
-    Pump();
+    layered_test::PumpMessages();
     EXPECT_EQ(PumpUntilDone(g_app.applyThread.get()), "");
     EXPECT_EQ(g_runs.size(), 2u);
     EXPECT_FALSE(IsCreated(kMainWindow, units::kApply));
@@ -205,7 +198,7 @@ TEST_F(ApplyWorker, ARefusedLogOffIsToldAndLogOffCanBePressedAgain) {
     const UINT_PTR timer = SetTimer(nullptr, 0, 20, AnswerLogOffBox);
     OnLogOff(); // returns once the box is answered
     KillTimer(nullptr, timer);
-    Pump();
+    layered_test::PumpMessages();
     for (const char* part : {"注销没有开始（错误代码 5）", "将在下次登录时生效"})
         EXPECT_NE(g_logOffTold.find(part), std::string::npos) << g_logOffTold;
     ASSERT_TRUE(IsCreated(kMainWindow)) << "the window stays";
@@ -213,7 +206,7 @@ TEST_F(ApplyWorker, ARefusedLogOffIsToldAndLogOffCanBePressedAgain) {
 
     SetExitWindowsCall(AcceptLogOff);
     OnLogOff();
-    Pump();
+    layered_test::PumpMessages();
     SetExitWindowsCall(previous);
     EXPECT_FALSE(IsCreated(kMainWindow));
     EXPECT_EQ(g_logOffCalls, 2);
