@@ -1,7 +1,7 @@
 // MainWindow for keyboard and screen-reader users, in-process: the window is active at start with the
 // focus on the selected option, the focus cue shows only once the keyboard moves the focus, Tab, the
 // arrow keys and Enter carry a whole Apply while the buttons' accessible objects tell their names, roles
-// and states, and the focus comes back where it was when the window is activated again.
+// and states, and the focus comes back where it was when the window is activated or restored again.
 #include "app/apply.h"
 #include "app/globals.h"
 #include "app/options.h"
@@ -126,10 +126,10 @@ TEST_F(Access, StartsActiveAndShowsTheFocusCueOnlyOnceTheKeyboardMovesTheFocus) 
     EXPECT_GT(dark, width) << "a dark ring, seen on light faces";
 }
 
-// Another program takes the activation and gives it back; meanwhile the focused unit may stop taking
-// input, and the focus then goes on to the next one in Tab order. A unit chosen while Apply works keeps
-// the focus, through its end too.
-TEST_F(Access, TheFocusComesBackWhereItWasWhenTheWindowIsActivatedAgain) {
+// Another program takes the activation and gives it back, or the window is minimised and restored;
+// meanwhile the focused unit may stop taking input, and the focus then goes on to the next one in Tab
+// order. A unit chosen while Apply works keeps the focus, through its end too.
+TEST_F(Access, TheFocusComesBackWhereItWasWhenTheWindowIsActivatedOrRestored) {
     HWND other = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 40, 40, nullptr, nullptr,
                                  nullptr, nullptr);
     const auto awayAndBack = [&](const std::function<void()>& meanwhile) {
@@ -142,6 +142,13 @@ TEST_F(Access, TheFocusComesBackWhereItWasWhenTheWindowIsActivatedAgain) {
     };
     SetFocus(Unit(units::kOption150));
     EXPECT_EQ(awayAndBack([] {}), Unit(units::kOption150));
+    // A minimise with no window manager leaves the window active, so nothing but the minimise itself notes
+    // the unit that has the focus.
+    SetFocus(Unit(units::kOption125));
+    SendMessageA(main_, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    SendMessageA(main_, WM_SYSCOMMAND, SC_RESTORE, 0);
+    layered_test::PumpMessages();
+    EXPECT_EQ(GetFocus(), Unit(units::kOption125)) << "restored to the unit noted before";
     const ProgramRunner previous = SetProgramRunner(Succeed);
     SetFocus(Unit(units::kApply));
     Press(VK_RETURN);

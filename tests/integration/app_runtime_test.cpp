@@ -8,6 +8,7 @@
 #include "app/runtime/windows.h"
 #include "skin/owners.h"
 #include "tests/support/child_process.h"
+#include "tests/support/layered_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -16,23 +17,12 @@
 #include <vector>
 
 using namespace app;
+using layered_test::PumpFor;
 
 namespace {
 
 std::vector<std::string> g_events;
 int g_ticks = 0;
-
-void Pump(DWORD ms) {
-    const DWORD end = GetTickCount() + ms;
-    MSG msg;
-    do {
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        Sleep(2);
-    } while (GetTickCount() < end);
-}
 
 constexpr LabelSettings kLabel{
     "标签", RGB(255, 255, 255),   {"微软雅黑", -19}, TextEffect::None, TextAlign::Left,
@@ -124,16 +114,16 @@ TEST_F(Runtime, PropertiesMoveShowAndDisableUnits) {
 }
 
 TEST_F(Runtime, TimerTicksOnlyWhileItHasAnInterval) {
-    Pump(150);
+    PumpFor(150);
     EXPECT_EQ(g_ticks, 0) << "no interval set yet";
     WriteUnitProperty(kTestWindow, "时钟", kPropInterval, 20);
-    Pump(300);
+    PumpFor(300);
     EXPECT_GE(g_ticks, 5);
     EXPECT_LE(g_ticks, 16);
     WriteUnitProperty(kTestWindow, "时钟", kPropInterval, 0);
-    Pump(30);
+    PumpFor(30);
     const int stopped = g_ticks;
-    Pump(150);
+    PumpFor(150);
     EXPECT_EQ(g_ticks, stopped);
     WriteUnitProperty(kTestWindow, "时钟", kPropInterval, -5);
     EXPECT_EQ(ReadUnitProperty(kTestWindow, "时钟", kPropInterval), 0);
@@ -177,7 +167,7 @@ TEST_F(Runtime, LabelRepaintsBeneathBeforeItsNewText) {
 TEST_F(Runtime, CloseRequestDestroysTheWindow) {
     CloseWindowAsync(kTestWindow);
     EXPECT_TRUE(IsWindow(window)) << "the request is only posted";
-    Pump(50);
+    PumpFor(50);
     EXPECT_FALSE(IsWindow(window));
     EXPECT_FALSE(IsCreated(kTestWindow));
     EXPECT_FALSE(IsCreated(kTestWindow, "一"));
@@ -249,29 +239,10 @@ TEST(RunProgram, EndsAProgramStillRunningAtTheLimitBeforeItReturns) {
 
 // Waits for the error box of a child, returns its text and presses OK.
 std::string AnswerErrorBox(DWORD& exitCode, const char* mode) {
-    SetEnvironmentVariableA("ZEN_CHILD", mode);
-    std::string command = child_process::Command(mode);
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info);
-    SetEnvironmentVariableA("ZEN_CHILD", nullptr);
-    std::string text;
-    HWND box = nullptr;
-    for (int i = 0; i < 200 && !box; ++i, Sleep(50))
-        box = FindWindowA("#32770", "错误");
-    if (box) {
-        for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-            char s[512];
-            GetWindowTextA(c, s, sizeof s);
-            if (std::string(s).find("运行时出错") != std::string::npos) text = s;
-        }
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
-    }
-    WaitForSingleObject(info.hProcess, 10000);
-    GetExitCodeProcess(info.hProcess, &exitCode);
-    CloseHandle(info.hProcess);
-    CloseHandle(info.hThread);
+    const skin::KernelHandle child(child_process::Launch(mode));
+    const std::string text = child_process::AnswerBox(child_process::FindBox("错误", Scaled(10000)));
+    WaitForSingleObject(child.get(), Scaled(10000));
+    GetExitCodeProcess(child.get(), &exitCode);
     return text;
 }
 

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 
 using namespace layered_test;
@@ -42,32 +43,23 @@ FontFacts Describe(const skin::SkinFont& font) {
 
 } // namespace
 
-TEST(Fonts, WindowFontBecomesPixelFontOfItsHeightBoldAndItalic) {
-    auto gdiFont = GdiFont(-16, FW_BOLD, 1);
-    skin::SkinFont font;
-    ASSERT_NE(font.CreateFromHFont(gdiFont.get()), nullptr);
-    const FontFacts facts = Describe(font);
-    EXPECT_EQ(facts.size, 16.0f);
-    EXPECT_EQ(facts.style, skin::kFontBold | skin::kFontItalic);
-    EXPECT_EQ(facts.unit, Gdiplus::UnitPixel);
-}
-
-TEST(Fonts, PositiveHeightIsKeptAsTheSize) {
-    auto gdiFont = GdiFont(20, FW_NORMAL);
-    skin::SkinFont font;
-    font.CreateFromHFont(gdiFont.get());
-    const FontFacts facts = Describe(font);
-    EXPECT_EQ(facts.size, 20.0f);
-    EXPECT_EQ(facts.style, 0);
-}
-
-TEST(Fonts, OnlyWeights600And700AreBold) {
-    for (LONG weight : {400, 500, 600, 700, 800, 900}) {
-        auto gdiFont = GdiFont(-12, weight);
+// The height in pixels whatever its sign, bold for weights 600 and 700 only, italic as it was.
+TEST(Fonts, WindowFontBecomesPixelFontOfItsHeightAndStyle) {
+    constexpr INT kBold = skin::kFontBold, kItalic = skin::kFontItalic;
+    const struct {
+        LONG height, weight;
+        BYTE italic;
+        INT style;
+    } cases[] = {{-16, 700, 1, kBold | kItalic}, {20, 400, 0, 0},  {-12, 500, 0, 0},
+                 {-12, 600, 0, kBold},           {-12, 800, 0, 0}, {-12, 900, 0, 0}};
+    for (const auto& c : cases) {
+        auto gdiFont = GdiFont(c.height, c.weight, c.italic);
         skin::SkinFont font;
-        font.CreateFromHFont(gdiFont.get());
-        const bool bold = weight == 600 || weight == 700;
-        EXPECT_EQ(Describe(font).style, bold ? skin::kFontBold : 0) << "weight " << weight;
+        ASSERT_NE(font.CreateFromHFont(gdiFont.get()), nullptr);
+        const FontFacts facts = Describe(font);
+        EXPECT_EQ(facts.size, static_cast<Gdiplus::REAL>(std::abs(c.height))) << c.height;
+        EXPECT_EQ(facts.style, c.style) << "weight " << c.weight;
+        EXPECT_EQ(facts.unit, Gdiplus::UnitPixel);
     }
 }
 

@@ -150,31 +150,6 @@ class Apply(unittest.TestCase):
             z.move(*EMPTY_SPOT)
             zen.xdo("mouseup", 1)
 
-    def test_each_option_writes_its_own_value(self):
-        with zen.throwaway_prefix() as env:
-            for option, value in ((100, 96), (125, 120), (150, 144)):
-                with zen.running(zen.PROBE, env=env) as z:
-                    z.click(*OPTIONS[option])
-                    z.click(*APPLY)
-                    zen.wait_for(lambda: len([r for r in runs(z) if r.startswith("run-end")]) == 2, 10,
-                                 what="both reg.exe runs")
-                    self.assertEqual(zen.reg_query("LogPixels", env), value)
-                zen.reg_delete("LogPixels", env)
-                zen.reg_delete("Win8DpiScaling", env)
-
-    def test_two_hidden_runs_of_the_system_reg_exe_one_after_the_other(self):
-        with zen.running(zen.PROBE, runner="slow:300") as z:
-            z.click(*OPTIONS[125])
-            z.click(*APPLY)
-            wait_finished(z)
-            log = runs(z)
-            system_reg = r"app=C:\windows\system32\reg.exe"
-            self.assertEqual([line.split(" ", 1)[0] for line in log], ["run-start", "run-end"] * 2)
-            self.assertEqual(log[0], f'run-start show=1 {system_reg} cmd=reg.exe add "HKCU\\Control Panel\\Desktop"'
-                                     ' /v LogPixels /t REG_DWORD /d 120 /f')
-            self.assertEqual(log[2], f'run-start show=1 {system_reg} cmd=reg.exe add "HKCU\\Control Panel\\Desktop"'
-                                     ' /v Win8DpiScaling /t REG_DWORD /d 1 /f')
-
     def test_the_window_can_be_dragged_while_reg_exe_runs(self):
         with zen.running(zen.PROBE, runner="slow:4000") as z:
             z.click(*APPLY)

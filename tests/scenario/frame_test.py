@@ -120,7 +120,8 @@ class Executable(unittest.TestCase):
             for name in planted:
                 shutil.copy(os.path.join(zen.BIN, "tests", "markers", f"{name}.dll"), folder)
             overrides = os.environ.get("WINEDLLOVERRIDES", "") + ";" + ",".join(planted) + "=n,b"
-            with zen.listening() as heard, zen.running(exe, env=dict(os.environ, WINEDLLOVERRIDES=overrides)) as z:
+            env = dict(os.environ, WINEDLLOVERRIDES=overrides)
+            with zen.listening() as heard, zen.running(exe, env=env) as z:
                 r, g, _ = z.pixel(520, 474)
                 self.assertTrue(r > 150 and g < 130, "the red Apply face: the artwork is drawn")
                 for keys, name in ((["Down"], "中等-125%"), (["Tab", "Tab"], "应用")):  # Tab: 150 %, then Apply
@@ -131,6 +132,12 @@ class Executable(unittest.TestCase):
                 zen.key("Escape")
                 self.assertEqual(z.wait_exit(5), 0)
             self.assertEqual(glob.glob(os.path.join(folder, "*.loaded")), [], "a planted DLL ran")
+            # The control: the listener imports oleacc.dll as any program does, and a copy of it there, run
+            # the same way, must run the planted one (it would not if Wine ignored the override).
+            control = shutil.copy(zen.LISTENER, folder)
+            zen.run(zen.wine(control), control, "0", env=env, check=False)
+            ran = [name.lower() for name in os.listdir(folder)]
+            self.assertIn("oleacc.dll.loaded", ran, "the control ran no marker")
 
 
 if __name__ == "__main__":

@@ -17,6 +17,14 @@ std::string Command(const char* mode);
 bool IsChild(const char* mode);
 // Starts the child of mode through RunProgram.
 app::ProgramRun Start(const char* mode, bool wait, int showMode, DWORD waitLimit = INFINITE);
+// Starts the child of mode and returns at once with its process handle, which the caller closes.
+HANDLE Launch(const char* mode);
+
+// The message box with caption, of this process or another, once shown, waited for up to wait ms;
+// nullptr if none.
+HWND FindBox(const char* caption, DWORD wait = 0);
+// Presses OK of a box (none: nothing) and returns its text.
+std::string AnswerBox(HWND box);
 
 // Time limits grow with ZEN_TIME_SCALE, as in the scenario tests: an emulated machine starts programs
 // slowly.

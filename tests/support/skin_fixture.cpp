@@ -78,22 +78,6 @@ LRESULT CALLBACK TestParent::Proc(HWND window, UINT message, WPARAM wParam, LPAR
     }
 }
 
-void Pump() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
-
-void PumpFor(DWORD milliseconds) {
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < milliseconds) {
-        Pump();
-        Sleep(5);
-    }
-}
-
 COLORREF PixelAt(HWND window, int x, int y) {
     skin::WindowDc dc(window);
     return GetPixel(dc.get(), x, y);

@@ -2,6 +2,7 @@
 // what reaches its own procedure, images made pixel by pixel, and pixel reads from window DCs.
 #pragma once
 #include "skin/owners.h"
+#include "tests/support/layered_fixture.h"
 
 #include <functional>
 #include <vector>
@@ -51,10 +52,11 @@ class TestParent {
 // What the parent's own procedure answers to colour messages, to tell forwarding apart.
 inline constexpr LRESULT kParentColorAnswer = 0x5A5A;
 
-// Dispatches every waiting message of this thread.
-void Pump();
-// Keeps dispatching for about the given time, so that posted and timed messages arrive.
-void PumpFor(DWORD milliseconds);
+// Dispatches every waiting message of this thread; PumpFor keeps at it for about the given time.
+inline void Pump() {
+    layered_test::PumpMessages();
+}
+using layered_test::PumpFor;
 
 // Reads one pixel of a window through its window DC (window coordinates).
 COLORREF PixelAt(HWND window, int x, int y);
