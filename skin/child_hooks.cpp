@@ -69,8 +69,7 @@ void SkinWindow::Refresh() {
     // What to hook depends only on the children's skin properties: with none written since this window's
     // last walk there is nothing new to take over, and the walk (a server request per child and property
     // under Wine) is skipped. The program refreshes every 10 ms once Apply has started.
-    WalkChildrenIfWritten(window_, HookChildren);
-    ComposeWindow(window_, false);
+    ComposeAfterWalk(window_, HookChildren);
 }
 
 LRESULT CALLBACK ButtonChildProc(HWND child, UINT message, WPARAM wParam, LPARAM lParam) {

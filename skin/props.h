@@ -43,8 +43,8 @@ enum DrawState : int { kStateNormal = 0, kStateHover = 1, kStatePressed = 2, kSt
 inline intptr_t GetSkinProp(HWND window, const char* key) {
     return reinterpret_cast<intptr_t>(GetPropA(window, key));
 }
-// Every write, the same value written again and a removal (it reads as 0 afterwards) included, is told to
-// the compositor (NoteSkinWrite): a skin changes only through these writes.
+// Every write is told to the compositor (NoteSkinWrite), a removal and the same value again included (an
+// image may have been replaced by another at the same address): a skin changes only through these writes.
 void SetSkinProp(HWND window, const char* key, intptr_t value);
 void RemoveSkinProp(HWND window, const char* key);
 inline int Kind(HWND window) {

@@ -66,9 +66,8 @@ struct FrameCache {
     FaceKey key;              // what the last composed frame was made from
 };
 
-// A window's cache lives with the window: made at its first composition, found through a property of the
-// window, and freed when the window is destroyed. Written past the property store: the compositor's own
-// bookkeeping is no change of the skin.
+// A window's cache lives with the window: made at its first composition, found through a property (set past
+// the property store: it is no change of the skin), freed when the window is destroyed.
 LRESULT CALLBACK FrameCacheProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                 DWORD_PTR cache) {
     if (message == WM_NCDESTROY) {
@@ -295,6 +294,31 @@ void RememberPushed(FrameCache& cache, Gdiplus::GpBitmap* frame, SIZE size) {
     cache.pushedSize = size;
 }
 
+// ComposeWindow with the window's cache found (nullptr: none could be had).
+GpBitmapOwner Compose(HWND window, FrameCache* kept, bool keep) {
+    const SIZE size = WindowSize(window);
+    if (!kept || size.cx <= 0 || size.cy <= 0) return {};
+    FrameCache& cache = *kept;
+    // A tick on which nothing the face is made from has changed composes nothing: the frame on the
+    // screen is the one it would make.
+    if (!keep && Unchanged(cache, size)) return {};
+    const long writeMark = cache.writeMark;
+    PaintedChildren children;
+    Gdiplus::GpBitmap* frame = ComposeKept(window, cache, size, children);
+    if (!frame) return {};
+    if (keep) return CopyOf(frame, size);
+
+    // A frame the system refused is not on screen: the next tick composes and pushes it again.
+    if (!SameAsPushed(cache, frame, size) && PushFrame(window, frame, false))
+        RememberPushed(cache, frame, size);
+    cache.key = children.keyable
+                    ? FaceKey{true, writeMark, size, std::move(children.places), std::move(children.stacked)}
+                    : FaceKey{};
+    CaretTracker& caret = Caret();
+    if (window == caret.host) caret.lastFrame = CopyOf(frame, size);
+    return {};
+}
+
 } // namespace
 
 bool SkinWindow::Attach(HWND window) {
@@ -332,28 +356,14 @@ void SkinWindow::SetBounds(std::optional<int> left, std::optional<int> top, std:
 }
 
 GpBitmapOwner ComposeWindow(HWND window, bool keep) {
-    const SIZE size = WindowSize(window);
-    FrameCache* kept = size.cx > 0 && size.cy > 0 ? CacheFor(window) : nullptr;
-    if (!kept) return {};
-    FrameCache& cache = *kept;
-    // A tick on which nothing the face is made from has changed composes nothing: the frame on the
-    // screen is the one it would make.
-    if (!keep && Unchanged(cache, size)) return {};
-    const long writeMark = cache.writeMark;
-    PaintedChildren children;
-    Gdiplus::GpBitmap* frame = ComposeKept(window, cache, size, children);
-    if (!frame) return {};
-    if (keep) return CopyOf(frame, size);
+    return Compose(window, CacheFor(window), keep);
+}
 
-    // A frame the system refused is not on screen: the next tick composes and pushes it again.
-    if (!SameAsPushed(cache, frame, size) && PushFrame(window, frame, false))
-        RememberPushed(cache, frame, size);
-    cache.key = children.keyable
-                    ? FaceKey{true, writeMark, size, std::move(children.places), std::move(children.stacked)}
-                    : FaceKey{};
-    CaretTracker& caret = Caret();
-    if (window == caret.host) caret.lastFrame = CopyOf(frame, size);
-    return {};
+void ComposeAfterWalk(HWND window, void (*walk)(HWND window)) {
+    FrameCache* cache = CacheFor(window);
+    if (!cache || cache->walkedMark != cache->writeMark) walk(window);
+    if (cache) cache->walkedMark = cache->writeMark;
+    Compose(window, cache, false);
 }
 
 GpBitmapOwner ComposeWindowAfresh(HWND window) {
@@ -414,12 +424,6 @@ void NoteSkinWrite(HWND written, const char* key) {
         if (std::strcmp(key, kPropBackImage) == 0) own->background.reset();
     }
     if (FrameCache* parent = FoundCache(GetAncestor(written, GA_PARENT))) parent->writeMark = g_writeMark;
-}
-
-void WalkChildrenIfWritten(HWND window, void (*walk)(HWND window)) {
-    FrameCache* cache = CacheFor(window);
-    if (!cache || cache->walkedMark != cache->writeMark) walk(window);
-    if (cache) cache->walkedMark = cache->writeMark;
 }
 
 long FramesPushed() {

@@ -37,6 +37,10 @@ class SkinWindow {
 // height gives no frame.
 GpBitmapOwner ComposeWindow(HWND window, bool keep);
 
+// walk(window) unless no skin property of window or its children was written since the last walk, then
+// ComposeWindow(window, false), with one look-up of the window's cache for both.
+void ComposeAfterWalk(HWND window, void (*walk)(HWND window));
+
 // The reference composition, every layer drawn afresh; ComposeWindow gives the same pixels faster.
 GpBitmapOwner ComposeWindowAfresh(HWND window);
 
@@ -48,8 +52,6 @@ bool PushFrame(HWND window, Gdiplus::GpImage* image, bool drawCaret);
 // its children is what tells the unchanged-frame check that the face may have changed.
 void NoteSkinWrite(HWND window, const char* key);
 
-// Runs walk(window) unless no skin property of window or of its children was written since the last walk.
-void WalkChildrenIfWritten(HWND window, void (*walk)(HWND window));
 
 // How many frames have been handed to the system in this process.
 long FramesPushed();

@@ -18,6 +18,7 @@ constexpr UINT_PTR kClockTimer = 1;
 constexpr UINT kClockPeriodMs = 5;
 constexpr DWORD kMsPerDelayUnit = 10; // GIF frame delays count hundredths of a second
 constexpr UINT kRunStepMessage = WM_USER + 1;
+constexpr std::uint32_t kOpaqueAlpha = 0xFF;
 
 struct Frame {
     skin::GpBitmapOwner bitmap;
@@ -94,10 +95,6 @@ void InvalidateSprite(HWND box, const Sprite& sprite) {
     InvalidateRect(box, &area, FALSE);
 }
 
-Gdiplus::ARGB Opaque(COLORREF colour) {
-    return skin::ColorToArgb(colour, 0xFF);
-}
-
 // Sprites are drawn at their natural size; nearest-neighbour keeps a 1:1 copy exact.
 skin::GraphicsOwner GraphicsFor(Gdiplus::GpImage* target) {
     Gdiplus::GpGraphics* raw = nullptr;
@@ -115,7 +112,7 @@ void KeyOut(Gdiplus::GpBitmap* frame, int width, int height, COLORREF transparen
     if (gp::GdipBitmapLockBits(frame, &all, Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeWrite,
                                PixelFormat32bppARGB, &data) != Gdiplus::Ok)
         return;
-    const Gdiplus::ARGB key = Opaque(transparent) & 0x00FFFFFFu;
+    const Gdiplus::ARGB key = skin::ColorToArgb(transparent, 0);
     auto* row = static_cast<std::uint8_t*>(data.Scan0);
     for (int y = 0; y < height; ++y, row += data.Stride) {
         auto* pixel = reinterpret_cast<Gdiplus::ARGB*>(row);
@@ -248,7 +245,7 @@ void DrawScene(const BoxState& state, void* pixels, int width, int height) {
     skin::GpBitmapOwner canvas(raw);
     skin::GraphicsOwner graphics = GraphicsFor(canvas.get());
     if (!graphics) return;
-    gp::GdipGraphicsClear(graphics.get(), Opaque(state.colour));
+    gp::GdipGraphicsClear(graphics.get(), skin::ColorToArgb(state.colour, kOpaqueAlpha));
     for (const Sprite& sprite : state.sprites) {
         if (!sprite.visible || sprite.frames.empty()) continue;
         gp::GdipDrawImageRectI(graphics.get(), sprite.frames[sprite.current].bitmap.get(), sprite.x, sprite.y,

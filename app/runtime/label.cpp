@@ -88,11 +88,10 @@ HWND CreateTransparentLabel(HWND parent, const UnitDefinition& unit, HFONT font)
     auto* state = new LabelState{unit.label, font};
     HWND label = CreateWindowExA(WS_EX_TRANSPARENT, kLabelClass, nullptr, WS_CHILD, unit.left, unit.top,
                                  unit.width, unit.height, parent, nullptr, GetModuleHandleA(nullptr), state);
-    if (!label) {
+    if (label)
+        skin::SetWindowWords(label, unit.label->text);
+    else
         delete state;
-        return nullptr;
-    }
-    skin::SetWindowWords(label, unit.label->text);
     return label;
 }
 

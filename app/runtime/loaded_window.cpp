@@ -13,14 +13,11 @@ std::vector<std::unique_ptr<WindowSlot>> g_slots;
 WindowSlot& SlotOf(const WindowDefinition& def) {
     for (auto& slot : g_slots)
         if (slot->def == &def) return *slot;
-    return *g_slots.emplace_back(new WindowSlot{&def, nullptr, {}});
+    return *g_slots.emplace_back(std::make_unique<WindowSlot>(WindowSlot{&def, nullptr, {}}));
 }
 
-std::vector<LoadedWindow*> LoadedWindows() {
-    std::vector<LoadedWindow*> loaded;
-    for (const auto& slot : g_slots)
-        if (slot->window) loaded.push_back(slot->window.get());
-    return loaded;
+const std::vector<std::unique_ptr<WindowSlot>>& WindowSlots() {
+    return g_slots;
 }
 
 LoadedUnit* FindUnit(LoadedWindow& w, const char* name) {

@@ -63,8 +63,8 @@ struct WindowSlot {
 WindowSlot& SlotOf(const WindowDefinition& def);
 // The record of a loaded window's handle; nullptr for any other window (windows.cpp, which owns the class).
 LoadedWindow* RecordOf(HWND hwnd);
-// The records of the windows that are loaded now.
-std::vector<LoadedWindow*> LoadedWindows();
+// Every slot made so far; a slot's window is empty while it is not loaded.
+const std::vector<std::unique_ptr<WindowSlot>>& WindowSlots();
 
 LoadedUnit* FindUnit(LoadedWindow& w, const char* name);
 const UnitDefinition* FindUnitDefinition(const WindowDefinition& def, const char* name);

@@ -18,8 +18,9 @@ bool RunningUnderWine() {
 void RaiseOwnedWindows(HWND owner) {
     if (!RunningUnderWine()) return;
     constexpr UINT kRestack = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
-    for (LoadedWindow* w : LoadedWindows()) {
-        if (GetWindow(w->hwnd, GW_OWNER) != owner || !IsWindowVisible(w->hwnd)) continue;
+    for (const auto& slot : WindowSlots()) {
+        const LoadedWindow* w = slot->window.get();
+        if (!w || GetWindow(w->hwnd, GW_OWNER) != owner || !IsWindowVisible(w->hwnd)) continue;
         // Moving it away and back is a real change of order, which every layer below carries out.
         SetWindowPos(w->hwnd, HWND_BOTTOM, 0, 0, 0, 0, kRestack);
         SetWindowPos(w->hwnd, HWND_TOP, 0, 0, 0, 0, kRestack);
@@ -34,7 +35,9 @@ void KeepOwnedWindowsAbove() {
     HWND focus = GetFocus();
     HWND root = focus ? GetAncestor(focus, GA_ROOT) : nullptr;
     const ULONGLONG now = GetTickCount64();
-    for (LoadedWindow* w : LoadedWindows()) {
+    for (const auto& slot : WindowSlots()) {
+        LoadedWindow* w = slot->window.get();
+        if (!w) continue;
         Settling& seen = w->settling;
         HWND own = root == w->hwnd ? focus : nullptr;
         const bool shown = own && !IsIconic(w->hwnd);

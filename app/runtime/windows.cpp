@@ -100,7 +100,9 @@ HICON WindowIcon(int id) {
 void OnDestroyed(HWND hwnd, LoadedWindow& w) {
     SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
     SlotOf(*w.def).window.reset();
-    if (LoadedWindows().empty() && MessageLoopEntered()) PostQuitMessage(0);
+    for (const auto& slot : WindowSlots())
+        if (slot->window) return;
+    if (MessageLoopEntered()) PostQuitMessage(0);
 }
 
 void StartDrag(HWND hwnd, LPARAM lParam) {

@@ -212,20 +212,14 @@ int Ping(HWND main, DWORD duration) {
     return clock.Report();
 }
 
-// A window's text as UTF-8, read through the wide call, so that it is whole whatever the code page.
-void PrintText(HWND window) {
-    wchar_t text[512] = {};
-    char utf8[2048] = {};
-    const int length = GetWindowTextW(window, text, static_cast<int>(std::size(text)));
-    WideCharToMultiByte(CP_UTF8, 0, text, length, utf8, sizeof utf8 - 1, nullptr, nullptr);
-    std::printf("%s\n", utf8);
-}
-
 // Message boxes of any program of the prefix: the Apply error box, or a fatal error.
 int PrintBoxes() {
     for (HWND w = FindWindowExA(nullptr, nullptr, "#32770", nullptr); w;
-         w = FindWindowExA(nullptr, w, "#32770", nullptr))
-        if (IsWindowVisible(w)) PrintText(w);
+         w = FindWindowExA(nullptr, w, "#32770", nullptr)) {
+        char caption[256] = {};
+        GetWindowTextA(w, caption, sizeof caption);
+        if (IsWindowVisible(w)) std::printf("%s\n", caption);
+    }
     return 0;
 }
 
@@ -253,12 +247,13 @@ int AwayAndBack(HWND main, DWORD duration) {
 
 // The text of the program's Apply error box, if one is up; with "ok" the box is also answered.
 int AnswerDialog(bool ok) {
-    HWND box = FindWindowW(L"#32770", L"应用失败");
+    HWND box = FindWindowA("#32770", "应用失败");
     if (!box) return 1;
     for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-        char cls[64] = {};
+        char cls[64] = {}, text[512] = {};
         GetClassNameA(c, cls, sizeof cls);
-        if (std::strcmp(cls, "Static") == 0 && GetWindowTextLengthW(c) > 0) PrintText(c);
+        GetWindowTextA(c, text, sizeof text);
+        if (std::strcmp(cls, "Static") == 0 && text[0]) std::printf("%s\n", text);
     }
     if (ok) PostMessageA(box, WM_COMMAND, IDOK, 0);
     return 0;

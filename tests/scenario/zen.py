@@ -60,11 +60,11 @@ def system_folder(env):
     return wow64 if machine(PROBE) != X86_64 and os.path.isdir(wow64) else os.path.join(windows, "system32")
 
 
-def run(*args, env=None, check=True, timeout=60):
+def run(*args, env=None, check=True, timeout=60, encoding="utf-8"):
     args = [str(a) for a in args]
     result = subprocess.run(args, env=env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                             stderr=subprocess.DEVNULL, timeout=timeout * TIME_SCALE)
-    text = result.stdout.decode("utf-8", "replace").replace("\r", "")
+    text = result.stdout.decode(encoding, "replace").replace("\r", "")
     if check and result.returncode != 0:
         raise RuntimeError(f"{args[0]} failed ({result.returncode}): {text}")
     return text
@@ -240,7 +240,7 @@ class Zentrilo:
 
     def drive(self, *command, check=True):
         """A command of the window driver (minimize, restore, info, units, frames, dialog, away)."""
-        return run(wine(DRIVER), DRIVER, *command, env=self.env, check=check)
+        return run(wine(DRIVER), DRIVER, *command, env=self.env, check=check, encoding="gbk")
 
     def error_box(self, answer=False):
         """The text of the Apply error box, or None when none is up; answer presses its OK."""
@@ -401,7 +401,7 @@ def throwaway_prefix():
 
 def message_boxes(env=None):
     """Captions of the message boxes that are up in the prefix (the Apply error box, a fatal error)."""
-    return run(wine(DRIVER), DRIVER, "boxes", env=env, check=False).split("\n")[:-1]
+    return run(wine(DRIVER), DRIVER, "boxes", env=env, check=False, encoding="gbk").split("\n")[:-1]
 
 
 def process_memory(pid):
