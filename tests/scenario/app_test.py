@@ -297,6 +297,7 @@ class Keyboard(unittest.TestCase):
             # The box's caption and text, as a client in another process reads them (GetWindowTextW).
             zen.wait_for(lambda: any(line.startswith("dialog 应用失败 | 无法写入注册表值 LogPixels") for line in heard()),
                          10, what="the error message read out")
+            zen.wait_for(lambda: zen.message_boxes(env), 5, what="the error box on screen")  # it takes the keys
             zen.key("Return")  # OK
             zen.wait_for(lambda: z.info()["main"]["focus"] == "488,448", 5, what="the focus back on Apply")
             zen.key("Return")
