@@ -21,6 +21,7 @@ PROBE = os.path.join(BIN, "tests", "zentrilo_probe.exe")
 FAILING_REG = os.path.join(BIN, "tests", "failing_reg.exe")
 DRIVER = os.path.join(BIN, "tests", "window_driver.exe")
 LISTENER = os.path.join(BIN, "tests", "listener.exe")
+KEEPALIVE = os.path.join(BIN, "tests", "keepalive.exe")
 SHOTS = os.environ.get("ZEN_SHOTS", os.path.join(SOURCE, "shots"))
 DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
 WINDOW_SIZE = (800, 540)
@@ -384,18 +385,22 @@ def throwaway_prefix():
     else:
         raise RuntimeError(f"copying the test prefix failed: {copy.stderr.decode(errors='replace')}")
     env = dict(os.environ, WINEPREFIX=prefix)
-    # Started as the test prefixes are: a persistent server and a warm-up run, so that no test's program is
-    # the one that brings up the server, its services and the desktop. The warm-up's helpers outlive it:
-    # they must not hold a pipe of ours.
+    # Started as the test prefixes are: a persistent server, a warm-up run and a process that holds the
+    # desktop, so that no test's program is the one that brings up the server, its services or the desktop.
+    # The warm-up's helpers outlive it: they must not hold a pipe of ours.
     quiet = dict(env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    keepalive = None
     try:
         subprocess.run(["wineserver", "-p"], **quiet, check=True)
         subprocess.run([WINE64, "cmd", "/c", "exit"], **quiet, timeout=60 * TIME_SCALE)
+        keepalive = subprocess.Popen([wine(KEEPALIVE), KEEPALIVE], **quiet)
         yield env
     finally:
         # The server saves the registry as it ends: removing the copy before then leaves part of it behind.
         subprocess.run(["wineserver", "-k"], **quiet)
         subprocess.run(["wineserver", "-w"], **quiet, timeout=30 * TIME_SCALE)
+        if keepalive:
+            keepalive.wait(10)
         shutil.rmtree(folder, ignore_errors=True)
 
 
