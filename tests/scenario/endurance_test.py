@@ -99,7 +99,7 @@ class WhileApplyRuns(unittest.TestCase):
     def test_a_double_click_on_apply_runs_the_sequence_once(self):
         with zen.running(zen.PROBE, runner="slow:500") as z:
             buttons_before = len(buttons(z))
-            zen.xdo("mousemove", "--sync", *z.at(*APPLY))
+            zen.move(*z.at(*APPLY))
             zen.xdo("click", "--repeat", 2, "--delay", 80, 1)
             wait_finished(z)
             time.sleep(1)

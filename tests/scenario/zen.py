@@ -114,13 +114,20 @@ def xdo(*args):
 
 
 def click(x, y, button=1):
-    xdo("mousemove", "--sync", x, y)
+    move(x, y)
     time.sleep(0.05)
     xdo("click", button)
 
 
+def pointer():
+    values = dict(line.split("=", 1) for line in xdo("getmouselocation", "--shell").split() if "=" in line)
+    return int(values["X"]), int(values["Y"])
+
+
 def move(x, y):
-    xdo("mousemove", "--sync", x, y)
+    # xdotool's --sync waits for the pointer to move: sent to where it already is, it waits 15 s for nothing.
+    if pointer() != (x, y):
+        xdo("mousemove", "--sync", x, y)
 
 
 def key(name):
@@ -128,7 +135,7 @@ def key(name):
 
 
 def drag(x0, y0, x1, y1, steps=10):
-    xdo("mousemove", "--sync", x0, y0)
+    move(x0, y0)
     xdo("mousedown", 1)
     time.sleep(0.1)
     for i in range(1, steps + 1):
