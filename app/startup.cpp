@@ -10,7 +10,6 @@
 #include "app/runtime/ui_thread.h"
 #include "app/runtime/windows.h"
 #include "images/decode.h"
-#include "skin/words.h"
 
 #include <objbase.h>
 #include <ole2.h>
@@ -39,8 +38,7 @@ void StartGdiplus() {
 }
 
 void ParseTimeDimension() {
-    const std::wstring text = skin::Widen("{6AEDBD6D-3FB5-418A-83A6-7F45229DC872}");
-    CLSIDFromString(text.c_str(), &app::g_app.timeDimension);
+    CLSIDFromString(L"{6AEDBD6D-3FB5-418A-83A6-7F45229DC872}", &app::g_app.timeDimension);
     images::SetTimeDimension(&app::g_app.timeDimension);
 }
 

@@ -52,7 +52,6 @@ bool PushFrame(HWND window, Gdiplus::GpImage* image, bool drawCaret);
 // its children is what tells the unchanged-frame check that the face may have changed.
 void NoteSkinWrite(HWND window, const char* key);
 
-
 // How many frames have been handed to the system in this process.
 long FramesPushed();
 

@@ -20,6 +20,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -265,13 +266,8 @@ class CloseDuringApply : public ::testing::Test {
     static std::string Gone(const char* run) { return std::string("gone ").append(run).append("\n"); }
     // The runs' lines, as the log holds them.
     std::string Runs() const {
-        std::string lines;
-        if (FILE* f = std::fopen(log_.c_str(), "rb")) {
-            char buffer[1024];
-            lines.assign(buffer, std::fread(buffer, 1, sizeof buffer, f));
-            std::fclose(f);
-        }
-        return lines;
+        std::ifstream log(log_, std::ios::binary);
+        return {std::istreambuf_iterator<char>(log), {}};
     }
 
     const std::string log_ = [] {
