@@ -11,8 +11,8 @@
 #include "app/runtime/animation_box.h"
 #include "app/runtime/thread.h"
 #include "app/runtime/ui_thread.h"
+#include "app/runtime/unit_lookup.h"
 #include "app/runtime/unit_properties.h"
-#include "app/runtime/windows.h"
 #include "images/catalogue.h"
 #include "skin/words.h"
 

@@ -4,8 +4,10 @@
 #include "app/globals.h"
 #include "app/handlers.h"
 #include "app/runtime/owned_windows.h"
+#include "app/runtime/unit_lookup.h"
 #include "app/runtime/unit_properties.h"
-#include "app/runtime/windows.h"
+#include "app/runtime/window_closing.h"
+#include "app/runtime/window_loader.h"
 
 namespace app {
 

@@ -3,7 +3,8 @@
 // again.
 #include "app/handlers.h"
 #include "app/runtime/shutdown.h"
-#include "app/runtime/windows.h"
+#include "app/runtime/unit_lookup.h"
+#include "app/runtime/window_closing.h"
 #include "skin/words.h"
 
 #include <string>

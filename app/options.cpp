@@ -4,7 +4,7 @@
 #include "app/globals.h"
 #include "app/handlers.h"
 #include "app/retired_images.h"
-#include "app/runtime/windows.h"
+#include "app/runtime/unit_lookup.h"
 #include "images/catalogue.h"
 
 namespace app {

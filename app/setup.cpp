@@ -6,8 +6,8 @@
 #include "app/retired_images.h"
 #include "app/runtime/focus.h"
 #include "app/runtime/owned_windows.h"
+#include "app/runtime/unit_lookup.h"
 #include "app/runtime/unit_properties.h"
-#include "app/runtime/windows.h"
 #include "images/catalogue.h"
 
 namespace app {

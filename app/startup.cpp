@@ -8,7 +8,7 @@
 #include "app/runtime/message_loop.h"
 #include "app/runtime/system_dlls.h"
 #include "app/runtime/ui_thread.h"
-#include "app/runtime/windows.h"
+#include "app/runtime/window_loader.h"
 #include "images/decode.h"
 
 #include <objbase.h>

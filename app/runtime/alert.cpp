@@ -1,7 +1,7 @@
 #include "app/runtime/alert.h"
 
 #include "app/runtime/loaded_window.h"
-#include "app/runtime/windows.h"
+#include "app/runtime/unit_lookup.h"
 #include "skin/accessible.h"
 
 namespace app {

@@ -1,8 +1,8 @@
 #include "app/runtime/focus.h"
 
 #include "app/runtime/loaded_window.h"
-#include "app/runtime/owned_windows.h"
-#include "app/runtime/windows.h"
+#include "app/runtime/under_wine.h"
+#include "app/runtime/unit_lookup.h"
 
 #include <algorithm>
 #include <cstring>

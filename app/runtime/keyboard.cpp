@@ -2,6 +2,7 @@
 
 #include "app/runtime/focus.h"
 #include "app/runtime/loaded_window.h"
+#include "app/runtime/window_procedure.h"
 
 #include <algorithm>
 #include <vector>

@@ -61,8 +61,6 @@ struct WindowSlot {
     std::map<std::string, PendingUnit> pending;
 };
 WindowSlot& SlotOf(const WindowDefinition& def);
-// The record of a loaded window's handle; nullptr for any other window (windows.cpp, which owns the class).
-LoadedWindow* RecordOf(HWND hwnd);
 // Every slot made so far; a slot's window is empty while it is not loaded.
 const std::vector<std::unique_ptr<WindowSlot>>& WindowSlots();
 

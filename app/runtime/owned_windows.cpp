@@ -1,20 +1,9 @@
 #include "app/runtime/owned_windows.h"
 
 #include "app/runtime/loaded_window.h"
+#include "app/runtime/under_wine.h"
 
 namespace app {
-// The one place that knows whether the program runs under Wine, for the two steps that only Wine needs and
-// that would do harm on Windows. Only Wine's window-system driver lets a surface rise above the windows it
-// owns; Windows keeps owned windows above their owner itself, and there a restack would only move them for
-// nothing, each move telling accessibility clients of a new order. And Wine 8 raises no focus event for a
-// focus that comes from nowhere (an activation), so the focus goes to the window first; on Windows that step
-// would be a second announcement. Wine is known by an export of its own ntdll, which no Windows has.
-bool RunningUnderWine() {
-    static const bool underWine =
-        GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
-    return underWine;
-}
-
 void RaiseOwnedWindows(HWND owner) {
     if (!RunningUnderWine()) return;
     constexpr UINT kRestack = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;

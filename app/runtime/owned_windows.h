@@ -8,9 +8,6 @@
 
 namespace app {
 
-// Whether the program runs under Wine rather than on Windows (owned_windows.cpp says what for).
-bool RunningUnderWine();
-
 // Puts the loaded windows that owner owns back on top of it.
 void RaiseOwnedWindows(HWND owner);
 // Restacks after the focus moved or its window was minimised or restored since the last call, and after

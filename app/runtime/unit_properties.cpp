@@ -6,7 +6,7 @@
 #include "app/runtime/label.h"
 #include "app/runtime/loaded_window.h"
 #include "app/runtime/timer_unit.h"
-#include "app/runtime/windows.h"
+#include "app/runtime/unit_lookup.h"
 
 namespace app {
 namespace {

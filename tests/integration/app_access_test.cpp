@@ -7,8 +7,9 @@
 #include "app/options.h"
 #include "app/runtime/keyboard.h"
 #include "app/runtime/ui_thread.h"
+#include "app/runtime/unit_lookup.h"
 #include "app/runtime/unit_properties.h"
-#include "app/runtime/windows.h"
+#include "app/runtime/window_loader.h"
 #include "skin/window.h"
 #include "tests/support/layered_fixture.h"
 
