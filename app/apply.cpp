@@ -200,8 +200,9 @@ ProgramRunner SetProgramRunner(ProgramRunner runner) {
 
 std::string SystemRegExe() {
     char folder[MAX_PATH] = {};
-    GetSystemDirectoryA(folder, MAX_PATH);
-    return std::string(folder) + "\\reg.exe";
+    const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return {}; // not a reg.exe at the root of the drive
+    return std::string(folder, length) + "\\reg.exe";
 }
 
 DWORD WINAPI ApplySequence(void*) {
@@ -210,6 +211,10 @@ DWORD WINAPI ApplySequence(void*) {
     if (!OnUi(StartStrip)) return 0;
     const std::string regExe = SystemRegExe();
     const int logPixels = SelectedLogPixels();
+    if (regExe.empty()) {
+        ReportFailure(FailureText(logPixels ? "LogPixels" : "Win8DpiScaling", ProgramRun{}, 0));
+        return 0;
+    }
     if (logPixels) {
         const ProgramRun run = g_runner(regExe.c_str(), LogPixelsCommand(logPixels).c_str(), kShowHidden);
         if (!Succeeded(run)) {

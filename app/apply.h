@@ -27,7 +27,8 @@ DWORD WINAPI ApplySequence(void*);
 // other not.
 void LetApplyFinish();
 
-// The reg.exe of the system folder; a bare name would also find one planted beside the program.
+// The reg.exe of the system folder; a bare name would also find one planted beside the program. Empty when
+// the system folder cannot be read.
 std::string SystemRegExe();
 
 } // namespace app

@@ -33,8 +33,11 @@ ProgramRun RunProgram(const char* commandLine, bool wait, int showMode, const ch
     PROCESS_INFORMATION info{};
     std::string line = commandLine ? commandLine : ""; // CreateProcessA may write into its command line
     ProgramRun run;
-    if (!CreateProcessA(application, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &info))
+    // A console program (reg.exe) gets no console window at all: a hidden one may still be shown, or put on
+    // the taskbar, by the console host of newer Windows. Any other program ignores the flag and is shown
+    // as the show mode says.
+    if (!CreateProcessA(application, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                        &startup, &info))
         return run;
     skin::KernelHandle process(info.hProcess), thread(info.hThread);
     run.started = true;

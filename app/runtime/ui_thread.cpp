@@ -1,5 +1,6 @@
 #include "app/runtime/ui_thread.h"
 
+#include "app/runtime/fatal_error.h"
 #include "app/runtime/unit_state.h"
 
 namespace app {
@@ -7,6 +8,7 @@ namespace {
 
 constexpr char kUiClass[] = "ZentriloUiThread";
 constexpr UINT kRunStep = WM_APP + 1;
+constexpr char kNoUiThread[] = "界面线程尚未建立";
 
 HWND g_uiWindow = nullptr;
 DWORD g_uiThreadId = 0;
@@ -30,7 +32,10 @@ void InitUiThread() {
 }
 
 void RunOnUiThread(const std::function<void()>& step) {
-    if (!g_uiWindow || GetCurrentThreadId() == g_uiThreadId)
+    // Without the main thread's window the step would run on the caller's thread, against windows it does
+    // not own: a fault in the program, never to be passed over.
+    if (!g_uiWindow) FatalError(kNoUiThread);
+    if (GetCurrentThreadId() == g_uiThreadId)
         step();
     else
         SendMessageA(g_uiWindow, kRunStep, 0, reinterpret_cast<LPARAM>(&step));

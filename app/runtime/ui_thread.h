@@ -8,7 +8,8 @@ namespace app {
 void InitUiThread();
 
 // Runs step on the main thread and returns when it has run. The main thread runs it from its message
-// loop, so it never waits for the worker; called on the main thread, step simply runs.
+// loop, so it never waits for the worker; called on the main thread, step simply runs. Called before
+// InitUiThread, it ends the program through FatalError.
 void RunOnUiThread(const std::function<void()>& step);
 
 } // namespace app

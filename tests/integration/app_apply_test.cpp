@@ -8,6 +8,7 @@
 #include "app/globals.h"
 #include "app/handlers.h"
 #include "app/runtime/shutdown.h"
+#include "app/runtime/ui_thread.h"
 #include "app/runtime/unit_lookup.h"
 #include "app/runtime/unit_properties.h"
 #include "app/runtime/window_loader.h"
@@ -35,7 +36,7 @@ namespace {
 struct RecordedRun {
     std::string application, commandLine;
     int showMode;
-    DWORD start, end;
+    DWORD start, end, thread;
 };
 
 std::mutex g_lock;
@@ -46,25 +47,35 @@ ProgramRun RecordRun(const char* application, const char* commandLine, int showM
     const DWORD start = GetTickCount();
     Sleep(50);
     std::lock_guard<std::mutex> lock(g_lock);
-    g_runs.push_back({application, commandLine, showMode, start, GetTickCount()});
+    g_runs.push_back({application, commandLine, showMode, start, GetTickCount(), GetCurrentThreadId()});
     return g_runs.size() <= g_outcomes.size() ? g_outcomes[g_runs.size() - 1] : ProgramRun{true, true, 0};
+}
+
+// The boxes run their own message loop on this thread, which runs this timer until a box is answered.
+std::string g_told;
+void CALLBACK AnswerBoxes(HWND, UINT, UINT_PTR, DWORD) {
+    for (const char* caption : {"应用失败", "注销失败"})
+        if (std::string text = AnswerBox(FindBox(caption)); !text.empty()) g_told = text;
 }
 
 // Pumps this (the main) thread's messages until the worker has ended, answering an error box if one
 // comes up; returns the error box's text.
 std::string PumpUntilDone(HANDLE worker) {
-    std::string errorText;
-    for (;;) {
+    g_told.clear();
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, AnswerBoxes);
+    while (MsgWaitForMultipleObjects(1, &worker, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0)
         layered_test::PumpMessages();
-        if (std::string text = AnswerBox(FindBox("应用失败")); !text.empty()) errorText = text;
-        if (MsgWaitForMultipleObjects(1, &worker, FALSE, 20, QS_ALLINPUT) == WAIT_OBJECT_0) break;
-    }
-    return errorText;
+    layered_test::PumpMessages();
+    KillTimer(nullptr, timer);
+    return g_told;
 }
 
 class ApplyWorker : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() { SetProgramRunner(RecordRun); }
+    static void SetUpTestSuite() {
+        InitUiThread(); // the worker's steps come to this thread, as in the program
+        SetProgramRunner(RecordRun);
+    }
     void SetUp() override {
         if (IsCreated(kMainWindow)) DestroyWindow(UnitHandle(kMainWindow));
         g_app.applyStarted = false;
@@ -86,20 +97,24 @@ constexpr char kLogPixels96[] =
 constexpr char kWin8[] =
     "reg.exe add \"HKCU\\Control Panel\\Desktop\" /v Win8DpiScaling /t REG_DWORD /d 1 /f";
 
+// The overlay, closed before the click, is loaded again by a step of the worker's: a window made on the
+// worker would belong to a thread that has ended, and be gone with it.
 TEST_F(ApplyWorker, TwoHiddenRunsOfTheSystemRegExeOneAfterTheOther) {
     g_app.normalSelected = 0;
     g_app.mediumSelected = 1;
     g_app.largeSelected = 1; // half-way through a click: the first flag set wins
+    DestroyWindow(UnitHandle(kOverlayWindow));
     EXPECT_EQ(Apply(), "");
     ASSERT_EQ(g_runs.size(), 2u);
     EXPECT_EQ(g_runs[0].commandLine, kLogPixels120);
     EXPECT_EQ(g_runs[1].commandLine, kWin8);
-    char system[MAX_PATH];
-    GetSystemDirectoryA(system, MAX_PATH);
     for (const RecordedRun& run : g_runs) {
-        EXPECT_EQ(run.application, std::string(system) + "\\reg.exe");
+        EXPECT_EQ(run.application, "C:\\windows\\system32\\reg.exe");
         EXPECT_EQ(run.showMode, kShowHidden);
+        EXPECT_NE(run.thread, GetCurrentThreadId()) << "reg.exe runs on the worker";
     }
+    ASSERT_TRUE(IsCreated(kOverlayWindow));
+    EXPECT_EQ(GetWindowThreadProcessId(UnitHandle(kOverlayWindow), nullptr), GetCurrentThreadId());
     EXPECT_GE(g_runs[1].start, g_runs[0].end);
     // The finished state: the Apply button is gone, Log off sits in its place, the warning shows.
     EXPECT_FALSE(IsCreated(kMainWindow, units::kApply));
@@ -187,21 +202,16 @@ BOOL AcceptLogOff(UINT, DWORD) {
     return TRUE;
 }
 
-// The box runs its own message loop on this thread, which runs this timer until the box is answered.
-std::string g_logOffTold;
-void CALLBACK AnswerLogOffBox(HWND, UINT, UINT_PTR, DWORD) {
-    if (g_logOffTold.empty()) g_logOffTold = AnswerBox(FindBox("注销失败"));
-}
-
 TEST_F(ApplyWorker, ARefusedLogOffIsToldAndLogOffCanBePressedAgain) {
     Apply();
     const ExitWindowsCall previous = SetExitWindowsCall(RefuseLogOff);
-    const UINT_PTR timer = SetTimer(nullptr, 0, 20, AnswerLogOffBox);
+    g_told.clear();
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, AnswerBoxes);
     OnLogOff(); // returns once the box is answered
     KillTimer(nullptr, timer);
     layered_test::PumpMessages();
     for (const char* part : {"注销没有开始（错误代码 5）", "将在下次登录时生效"})
-        EXPECT_NE(g_logOffTold.find(part), std::string::npos) << g_logOffTold;
+        EXPECT_NE(g_told.find(part), std::string::npos) << g_told;
     ASSERT_TRUE(IsCreated(kMainWindow)) << "the window stays";
     EXPECT_TRUE(IsWindowEnabled(UnitHandle(kMainWindow, units::kLogOff)));
 
@@ -221,7 +231,7 @@ ProgramRun SlowRunClosingTheWindow(const char*, const char* commandLine, int) {
     if (g_runs.empty()) PostMessageA(g_childWindow, WM_CLOSE, 0, 0);
     Sleep(child_process::Scaled(1500));
     std::lock_guard<std::mutex> lock(g_lock);
-    g_runs.push_back({"", commandLine, 0, 0, 0});
+    g_runs.push_back({"", commandLine, 0, 0, 0, 0});
     if (FILE* log = std::fopen(std::getenv("ZEN_RUN_LOG"), "ab")) {
         std::fprintf(log, "%s %s\n", IsWindow(g_childWindow) ? "window" : "gone", commandLine);
         std::fclose(log);

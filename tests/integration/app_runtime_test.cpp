@@ -4,6 +4,7 @@
 #include "app/runtime/process.h"
 #include "app/runtime/shutdown.h"
 #include "app/runtime/timer_unit.h"
+#include "app/runtime/ui_thread.h"
 #include "app/runtime/unit_lookup.h"
 #include "app/runtime/unit_properties.h"
 #include "app/runtime/window_closing.h"
@@ -206,6 +207,11 @@ TEST(Child, DISABLED_MissingUnit) {
     UnitHandle(kTestWindow, "没有这个");
 }
 
+TEST(Child, DISABLED_UiStepWithoutUiThread) {
+    if (!IsChild("UiStepWithoutUiThread")) return;
+    RunOnUiThread([] { ExitProcess(0); });
+}
+
 TEST(RunProgram, StartsHiddenAndWaits) {
     const ProgramRun hidden = Start("ShowMode", true, kShowHidden);
     EXPECT_TRUE(hidden.started);
@@ -255,6 +261,8 @@ TEST(FatalErrorBox, ShowsItsTextThenEndsTheProcessWithMinusOne) {
     EXPECT_EQ(code, 0xFFFFFFFFu);
     EXPECT_EQ(AnswerErrorBox(code, "MissingUnit"),
               "运行时出错!\r\n\r\n错误信息：指定窗口或窗口组件不存在或尚未载入\r\n");
+    EXPECT_EQ(code, 0xFFFFFFFFu);
+    EXPECT_EQ(AnswerErrorBox(code, "UiStepWithoutUiThread"), "运行时出错!\r\n\r\n错误信息：界面线程尚未建立\r\n");
     EXPECT_EQ(code, 0xFFFFFFFFu);
 }
 
