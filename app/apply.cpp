@@ -9,6 +9,7 @@
 #include "app/options.h"
 #include "app/runtime/alert.h"
 #include "app/runtime/animation_box.h"
+#include "app/runtime/session_end.h"
 #include "app/runtime/thread.h"
 #include "app/runtime/ui_thread.h"
 #include "app/runtime/unit_lookup.h"
@@ -31,6 +32,8 @@ constexpr char kFinishedWords[] = "修复完成，请测试效果！";
 constexpr char kFailureCaption[] = "应用失败";
 constexpr char kRetryAdvice[] = "\r\n\r\n请再次点击“应用”重试。";
 constexpr char kReopenAdvice[] = "\r\n\r\n请重新打开本程序，再次应用。";
+// What Windows' sign-out screen shows while the writes run.
+constexpr char kWritingReason[] = "正在写入显示缩放设置，请稍候";
 constexpr char kNoWorkerText[] = "无法开始应用：系统无法启动新的线程。\r\n显示缩放没有更改。";
 
 ProgramRun RunAndWait(const char* application, const char* commandLine, int showMode) {
@@ -205,27 +208,35 @@ std::string SystemRegExe() {
     return std::string(folder, length) + "\\reg.exe";
 }
 
-DWORD WINAPI ApplySequence(void*) {
-    if (!OnUi([] { WriteUnitProperty(kMainWindow, units::kTimer, kPropInterval, kBusyTickInterval); }))
-        return 0;
-    if (!OnUi(StartStrip)) return 0;
+// The writes in order; the failure's text, or empty once both values are written.
+std::string WriteScale() {
     const std::string regExe = SystemRegExe();
     const int logPixels = SelectedLogPixels();
-    if (regExe.empty()) {
-        ReportFailure(FailureText(logPixels ? "LogPixels" : "Win8DpiScaling", ProgramRun{}, 0));
-        return 0;
-    }
+    if (regExe.empty()) return FailureText(logPixels ? "LogPixels" : "Win8DpiScaling", ProgramRun{}, 0);
     if (logPixels) {
         const ProgramRun run = g_runner(regExe.c_str(), LogPixelsCommand(logPixels).c_str(), kShowHidden);
-        if (!Succeeded(run)) {
-            ReportFailure(FailureText("LogPixels", run, 0));
-            return 0;
-        }
+        if (!Succeeded(run)) return FailureText("LogPixels", run, 0);
     }
     // Once LogPixels is written, Win8DpiScaling is too, even when the window was closed meanwhile.
     const ProgramRun run = g_runner(regExe.c_str(), kWin8DpiScalingCommand, kShowHidden);
-    if (!Succeeded(run)) {
-        ReportFailure(FailureText("Win8DpiScaling", run, logPixels));
+    return Succeeded(run) ? std::string() : FailureText("Win8DpiScaling", run, logPixels);
+}
+
+DWORD WINAPI ApplySequence(void*) {
+    // The click held the session's end; it is let go as soon as nothing more will be written.
+    struct SessionHeld {
+        ~SessionHeld() { RunOnUiThread(ReleaseSessionEnd); }
+    };
+    std::string failure;
+    {
+        const SessionHeld held;
+        if (!OnUi([] { WriteUnitProperty(kMainWindow, units::kTimer, kPropInterval, kBusyTickInterval); }))
+            return 0;
+        if (!OnUi(StartStrip)) return 0;
+        failure = WriteScale();
+    }
+    if (!failure.empty()) {
+        ReportFailure(std::move(failure));
         return 0;
     }
     WaitForSingleObject(ClosingEvent(), kSettleDelay);
@@ -253,6 +264,8 @@ void OnApplyClicked() {
         ShowFailure(kNoWorkerText);
         return;
     }
+    // Held before the worker can reach the writes: its first steps wait for this thread.
+    HoldSessionEnd(kWritingReason, LetApplyFinish);
     g_app.applyThread = skin::KernelHandle(worker); // the handle of an earlier, failed attempt closes here
 }
 

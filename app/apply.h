@@ -21,10 +21,10 @@ inline constexpr int kSettleDelay = 2000; // ms between the registry writes and 
 // run fails, an error message and back to choosing).
 DWORD WINAPI ApplySequence(void*);
 
-// Called once the windows are gone: a close during Apply ends the windows at once, but not the registry
-// writes the worker has started, each bounded by kRegistryCommandLimit. Returns when the worker has
-// ended (at once when there is none), so that the process never ends with one value written and the
-// other not.
+// Called once the windows are gone, and when the session ends while the registry is written: a close
+// during Apply ends the windows at once, but not the registry writes the worker has started, each bounded
+// by kRegistryCommandLimit. Returns when the worker has ended (at once when there is none), so that the
+// process never ends with one value written and the other not.
 void LetApplyFinish();
 
 // The reg.exe of the system folder; a bare name would also find one planted beside the program. Empty when

@@ -7,6 +7,8 @@
 //   window_driver ping MS      asks the main window every kPingIntervalMs for MS milliseconds
 //   window_driver boxes        captions of the message boxes that are up
 //   window_driver away MS      another program takes the activation for MS milliseconds, then gives it back
+//   window_driver end-session  the forced end of the session: prints how many of the program's windows
+//                              refused it ("refused=N"), once all of them have been told that it ends
 // options, cycles and ping print the slowest answer of the main window ("slowest=MS") and fail (exit 1)
 // when it did not answer within kAnswerLimitMs.
 #include "tests/probe/probe_queries.h"
@@ -18,6 +20,7 @@
 #include <cstring>
 #include <iterator>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -245,6 +248,31 @@ int AwayAndBack(HWND main, DWORD duration) {
     return left && back ? 0 : 1;
 }
 
+// The end of the session that Windows imposes after a refusal, as a sign-out does it: every top-level window
+// of the program is asked, then told that the session ends all the same. The program may be ended as soon as
+// this returns, so what it must finish first is finished when its answers have come.
+int EndSession(HWND main) {
+    constexpr UINT kAnswerWaitMs = 120000; // longer than the program's two reg.exe runs at their limit
+    DWORD program = 0;
+    GetWindowThreadProcessId(main, &program);
+    std::vector<HWND> windows;
+    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(w, &process);
+        if (process == program) windows.push_back(w);
+    }
+    int refused = 0;
+    for (HWND w : windows) {
+        DWORD_PTR answer = TRUE;
+        SendMessageTimeoutA(w, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, kAnswerWaitMs, &answer);
+        refused += !answer;
+    }
+    for (HWND w : windows)
+        SendMessageTimeoutA(w, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, kAnswerWaitMs, nullptr);
+    std::printf("refused=%d\n", refused);
+    return 0;
+}
+
 // The text of the program's Apply error box, if one is up; with "ok" the box is also answered.
 int AnswerDialog(bool ok) {
     HWND box = FindWindowA("#32770", "应用失败");
@@ -272,6 +300,7 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[1], "cycles") == 0) return MinimiseAndRestore(main, count);
     if (std::strcmp(argv[1], "ping") == 0) return Ping(main, static_cast<DWORD>(count));
     if (std::strcmp(argv[1], "away") == 0) return AwayAndBack(main, static_cast<DWORD>(count));
+    if (std::strcmp(argv[1], "end-session") == 0) return EndSession(main);
     if (std::strcmp(argv[1], "minimize") == 0)
         return PostMessageA(main, WM_SYSCOMMAND, SC_MINIMIZE, 0) ? 0 : 1;
     if (std::strcmp(argv[1], "restore") == 0) return PostMessageA(main, WM_SYSCOMMAND, SC_RESTORE, 0) ? 0 : 1;

@@ -7,6 +7,7 @@ ctest runs the short form. The long form (1,000 clicks, 100 cycles, 10 minutes a
     ZEN_ENDURANCE=long scripts/zentrilo exec -- bash -c \\
         'cd tests/scenario && ZEN_BIN=$PWD/../../build/x86_64 python3 endurance_test.py'"""
 import os
+import subprocess
 import time
 import unittest
 
@@ -151,6 +152,34 @@ class WhileApplyRuns(unittest.TestCase):
             z.click(*APPLY)
             self.closed_while_writing(z, lambda: z.click(*CLOSE))
             self.assertEqual((zen.reg_query("LogPixels", env), zen.reg_query("Win8DpiScaling", env)), (120, 1))
+
+    def test_the_end_of_the_session_waits_until_both_values_are_written(self):
+        """A sign-out started elsewhere during the first reg.exe run is refused, forced or not; once the
+        values are written it is not. The end that Windows imposes after a refusal is answered only once
+        both are written: the program is ended the moment it has answered."""
+        end_session = [zen.WINE64, "wineboot", "--end-session"]
+        with zen.throwaway_prefix() as env:
+            with zen.running(zen.PROBE, env=env, runner="slow:3000") as z:
+                z.click(*APPLY)
+                zen.wait_for(lambda: runs(z), 3, what="the first reg.exe run")
+                for force in ([], ["--force"]):
+                    refused = subprocess.run(end_session + force, env=env, stdin=subprocess.DEVNULL,
+                                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                    self.assertEqual(refused.returncode, 1, f"wineboot {force} while writing")
+                self.assertEqual(len(runs(z)), 1, "still inside the first run")
+                wait_finished(z)
+                ended = subprocess.run(end_session, env=env, stdin=subprocess.DEVNULL,
+                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                self.assertEqual((ended.returncode, z.wait_exit(10)), (0, 0), "ended once written")
+            zen.reg_delete("LogPixels", env)
+            zen.reg_delete("Win8DpiScaling", env)
+            with zen.running(zen.PROBE, env=env, runner="slow:3000") as z:
+                z.click(*OPTIONS[150])
+                z.click(*APPLY)
+                zen.wait_for(lambda: runs(z), 3, what="the first reg.exe run")
+                self.assertEqual(z.drive("end-session").strip(), "refused=1")
+                z.proc.kill()
+                self.assertEqual((zen.reg_query("LogPixels", env), zen.reg_query("Win8DpiScaling", env)), (144, 1))
 
 
 if __name__ == "__main__":
