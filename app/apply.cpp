@@ -8,6 +8,7 @@
 #include "app/handlers.h"
 #include "app/options.h"
 #include "app/runtime/alert.h"
+#include "app/runtime/focus.h"
 #include "app/runtime/animation_box.h"
 #include "app/runtime/session_end.h"
 #include "app/runtime/thread.h"
@@ -161,13 +162,16 @@ std::string FailureText(const char* value, const ProgramRun& run, int writtenLog
 
 // Apply ended without writing everything: say what happened and what to do, and go back to choosing so
 // the user can retry from a clean start.
+// Apply takes input again before the box shows, which keeps the window from taking it meanwhile: the focus
+// that waited on the window goes straight to Apply once the box is answered.
 void ShowFailure(std::string text) {
     StopStrip();
     WriteUnitProperty(kMainWindow, units::kTimer, kPropInterval, kIdleTickInterval);
+    g_app.applyStarted = false;
+    ReturnWaitingFocusTo(kMainWindow, units::kApply);
+    WriteUnitProperty(kMainWindow, units::kApply, kPropDisabled, 0);
     text += kRetryAdvice;
     skin::ShowMessage(UnitHandle(kMainWindow), text, kFailureCaption, MB_ICONERROR | MB_OK);
-    g_app.applyStarted = false;
-    WriteUnitProperty(kMainWindow, units::kApply, kPropDisabled, 0);
 }
 
 // A failure after the user closed the window: nothing of the program is left on screen, so the box comes to

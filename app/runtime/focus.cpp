@@ -38,6 +38,23 @@ HWND UnitOrNextTakingFocus(LoadedWindow& w, const char* name) {
     return nullptr;
 }
 
+// Moves the focus to target in one step. Wine 8 tells accessibility clients of a focus only when it came from
+// another window: one that comes from nowhere (after an activation, a restore, a disabled unit) is told here
+// under Wine, and never on Windows, which tells of every focus itself.
+void GiveFocus(HWND target) {
+    const bool fromNowhere = !GetFocus();
+    SetFocus(target);
+    if (fromNowhere && RunningUnderWine() && GetFocus() == target)
+        NotifyWinEvent(EVENT_OBJECT_FOCUS, target, OBJID_CLIENT, CHILDID_SELF);
+}
+
+HWND g_refusedWindow = nullptr; // the window WindowFocusRefused keeps the focus from
+
+LRESULT CALLBACK RefuseWindowFocus(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_SETFOCUS && reinterpret_cast<HWND>(wParam) == g_refusedWindow) return TRUE;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 } // namespace
 
 void RememberFocus(LoadedWindow& w) {
@@ -49,10 +66,7 @@ void RememberFocus(LoadedWindow& w) {
 bool RestoreFocus(LoadedWindow& w) {
     HWND target = w.focus.waiting ? w.hwnd : w.focus.unit ? UnitOrNextTakingFocus(w, w.focus.unit) : nullptr;
     if (!target) return false;
-    // Windows tells accessibility clients of the unit's focus itself, and a step through the window would be
-    // heard as a second announcement. Wine 8 tells only of a focus that came from somewhere.
-    if (!GetFocus() && RunningUnderWine()) SetFocus(w.hwnd);
-    SetFocus(target);
+    if (GetFocus() != target) GiveFocus(target);
     return true;
 }
 
@@ -61,27 +75,45 @@ void SetInitialFocus(const WindowDefinition& def, const char* unit) {
     const LoadedUnit& first = RequireUnit(def, unit);
     if (w.focus.unit) return;
     w.focus.unit = first.def->name;
-    // Moving the focus from the window to the unit also hands the window system's keyboard focus to the
-    // window's surface, which it may not have yet (a layered window gets a new one).
-    if (GetActiveWindow() == w.hwnd) RestoreFocus(w);
+    if (!w.focus.deferred && GetActiveWindow() == w.hwnd) RestoreFocus(w);
 }
 
-void BeginRestore(LoadedWindow& w) {
-    w.focus.restoring = true;
+void DeferFocus(LoadedWindow& w) {
+    w.focus.deferred = true;
 }
 
-void FinishRestore(LoadedWindow& w) {
-    w.focus.restoring = false;
-    if (GetActiveWindow() == w.hwnd && !IsIconic(w.hwnd)) RestoreFocus(w);
+// Giving the unit the focus also hands the window system's keyboard focus to the window's surface, which
+// it may not have yet (a layered window gets a new one).
+void PlaceFocus(LoadedWindow& w) {
+    w.focus.deferred = false;
+    if (GetActiveWindow() != w.hwnd || IsIconic(w.hwnd)) return;
+    if (!RestoreFocus(w) && !GetFocus()) GiveFocus(w.hwnd);
+}
+
+WindowFocusRefused::WindowFocusRefused(HWND window)
+    : hook_(SetWindowsHookExA(WH_CBT, RefuseWindowFocus, nullptr, GetCurrentThreadId())) {
+    g_refusedWindow = window;
+}
+
+WindowFocusRefused::~WindowFocusRefused() {
+    g_refusedWindow = nullptr;
+    if (hook_) UnhookWindowsHookEx(hook_);
+}
+
+void ReturnWaitingFocusTo(const WindowDefinition& def, const char* unit) {
+    LoadedWindow& w = RequireWindow(def);
+    if (std::exchange(w.focus.waiting, false)) w.focus.unit = RequireUnit(def, unit).def->name;
 }
 
 void SetUnitEnabled(LoadedWindow& w, const LoadedUnit& unit, bool enabled) {
-    const bool hadFocus = GetFocus() == unit.hwnd;
-    EnableWindow(unit.hwnd, enabled);
-    if (!enabled && hadFocus) {
+    // The window takes the focus before the unit stops taking input, in one step: the system would first
+    // take it away, and each change is told to screen readers.
+    if (!enabled && GetFocus() == unit.hwnd) {
         SetFocus(w.hwnd);
         w.focus.waiting = true;
-    } else if (enabled && std::exchange(w.focus.waiting, false)) {
+    }
+    EnableWindow(unit.hwnd, enabled);
+    if (enabled && std::exchange(w.focus.waiting, false)) {
         if (GetFocus() == w.hwnd)
             SetFocus(unit.hwnd);
         else if (GetActiveWindow() != w.hwnd)

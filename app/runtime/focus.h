@@ -19,7 +19,7 @@ struct FocusMemory {
     // A unit lost its input while it had the focus, and the user has not moved the focus since: the window
     // holds it for the next unit that takes input again.
     bool waiting = false;
-    bool restoring = false; // a restore from minimised is under way; the focus comes back once it is over
+    bool deferred = false; // a load or a restore is under way: the focus is placed once it is over
 };
 
 // The unit that takes the focus when the window is first active: at once if it is active now, else when
@@ -32,11 +32,29 @@ void RememberFocus(LoadedWindow& w);
 // Gives the focus to the unit noted last (or the next one in Tab order that takes input); returns false,
 // doing nothing, when the window has no unit to hand it to.
 bool RestoreFocus(LoadedWindow& w);
-// A restore from minimised may activate the window more than once (under Wine, with a window manager), with
-// the focus given to the window in between: between these two calls activations leave the focus alone, and
-// the unit takes it back once, when the restore is over.
-void BeginRestore(LoadedWindow& w);
-void FinishRestore(LoadedWindow& w);
+// While a window is loaded or restored from minimised the system focuses the window itself, as it activates
+// it and as the restore ends, and a unit takes the focus from it a moment later: two focus changes, each
+// told to screen readers. Between these two calls activations leave the focus alone, and it is placed once,
+// when the load or restore is over: on the unit it goes back to, else on the window.
+void DeferFocus(LoadedWindow& w);
+void PlaceFocus(LoadedWindow& w);
+
+// Refuses, for as long as it lives, the focus the system gives a window itself as a restore from minimised
+// ends; the restore's own activation is left alone by DeferFocus.
+class WindowFocusRefused {
+  public:
+    explicit WindowFocusRefused(HWND window);
+    ~WindowFocusRefused();
+    WindowFocusRefused(const WindowFocusRefused&) = delete;
+    WindowFocusRefused& operator=(const WindowFocusRefused&) = delete;
+
+  private:
+    HHOOK hook_;
+};
+
+// A window whose focus waits for the next unit that takes input (see SetUnitEnabled) gives it to unit
+// instead, when it is next activated: after a message box, straight to where the user goes on.
+void ReturnWaitingFocusTo(const WindowDefinition& window, const char* unit);
 
 // Enables or disables a unit. A unit that stops taking input while it has the focus gives it to its window,
 // which keeps Esc and Tab working (the system would leave the focus nowhere); the next unit of the window

@@ -1,6 +1,7 @@
 #include "app/runtime/window_loader.h"
 
 #include "app/runtime/animation_box.h"
+#include "app/runtime/focus.h"
 #include "app/runtime/keyboard.h"
 #include "app/runtime/label.h"
 #include "app/runtime/loaded_window.h"
@@ -127,12 +128,15 @@ bool LoadWindow(const WindowDefinition& def, HWND owner) {
     // Shown before its events, so that windows its created handler loads (owned by it) stack above it.
     // An owned window does not take the activation from its owner: the keys stay with the window the
     // user works in until the owned one is clicked.
+    // Its created handler names the unit the focus starts on.
+    DeferFocus(w);
     ShowWindow(w.hwnd, owner ? SW_SHOWNA : SW_SHOW);
     w.loading = false;
     HWND hwnd = w.hwnd;
     FireHandler(def.created);
     if (IsWindow(hwnd)) FireHandler(def.moved);
     if (IsWindow(hwnd)) FireHandler(def.resized);
+    if (LoadedWindow* still = RecordOf(hwnd)) PlaceFocus(*still);
     return IsWindow(hwnd);
 }
 

@@ -43,26 +43,39 @@ bool EraseBackground(const LoadedWindow& w, HDC dc) {
 
 // A minimise need not deactivate the window: with no other window to take the activation (no window
 // manager) it stays active. The unit that had the focus is noted before the minimise, or the next
-// activation would restore an older one. The record may be gone once a restore is over.
+// activation would restore an older one. A restore gives the focus back once, when it is over; the record
+// may be gone by then.
 LRESULT OnSystemCommand(LoadedWindow& w, WPARAM command, LPARAM lParam) {
     const WPARAM kind = command & kSystemCommandBits;
     HWND hwnd = w.hwnd;
-    if (kind == SC_MINIMIZE) RememberFocus(w);
-    if (kind == SC_RESTORE) BeginRestore(w);
-    const LRESULT answer = DefWindowProcA(hwnd, WM_SYSCOMMAND, command, lParam);
-    if (LoadedWindow* still = RecordOf(hwnd); still && kind == SC_RESTORE) FinishRestore(*still);
+    if (kind == SC_MINIMIZE) {
+        RememberFocus(w);
+        const LRESULT answer = DefWindowProcA(hwnd, WM_SYSCOMMAND, command, lParam);
+        // A minimised window holds no focus, as on Windows; Wine leaves it on the unit, and the restore would
+        // then give nothing back that a screen reader hears.
+        if (IsIconic(hwnd) && IsChild(hwnd, GetFocus())) SetFocus(nullptr);
+        return answer;
+    }
+    if (kind != SC_RESTORE) return DefWindowProcA(hwnd, WM_SYSCOMMAND, command, lParam);
+    DeferFocus(w);
+    LRESULT answer;
+    {
+        const WindowFocusRefused refused(hwnd);
+        answer = DefWindowProcA(hwnd, WM_SYSCOMMAND, command, lParam);
+    }
+    if (LoadedWindow* still = RecordOf(hwnd)) PlaceFocus(*still);
     return answer;
 }
 
 // An activation with a unit to return to gives that unit the focus itself; the system's own placement, on
-// the window, is skipped. A minimised window takes no focus, and one being restored takes it when the
-// restore is over.
+// the window, is skipped, and so it is while a load or restore defers the focus. A minimised window takes no
+// focus.
 bool OnActivate(LoadedWindow& w, WPARAM wParam) {
     if (LOWORD(wParam) == WA_INACTIVE) {
         RememberFocus(w);
         return false;
     }
-    return !HIWORD(wParam) && !w.focus.restoring && RestoreFocus(w);
+    return !HIWORD(wParam) && (w.focus.deferred || RestoreFocus(w));
 }
 
 LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

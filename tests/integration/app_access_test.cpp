@@ -7,10 +7,12 @@
 #include "app/options.h"
 #include "app/runtime/keyboard.h"
 #include "app/runtime/ui_thread.h"
+#include "app/runtime/under_wine.h"
 #include "app/runtime/unit_lookup.h"
 #include "app/runtime/unit_properties.h"
 #include "app/runtime/window_loader.h"
 #include "skin/window.h"
+#include "tests/support/child_process.h"
 #include "tests/support/layered_fixture.h"
 
 #include <gtest/gtest.h>
@@ -239,6 +241,71 @@ TEST_F(Access, KeyboardCarriesApplyWhileTheButtonsTellWhatTheyAre) {
     SetFocus(Unit(units::kLogOff));
     Press(VK_TAB);
     EXPECT_EQ(GetFocus(), Unit(units::kClose)) << "Log off takes Apply's place in the tab order";
+}
+
+// Every focus change the system makes in MainWindow on this thread, as the unit or window that takes it
+// (nullptr: none). A screen reader announces each one.
+std::vector<HWND> g_focusChanges;
+
+bool InMainWindow(HWND window) {
+    return window && GetAncestor(window, GA_ROOT) == FindWindowA("ZentriloWindow", "Zentrilo");
+}
+
+LRESULT CALLBACK RecordFocus(int code, WPARAM wParam, LPARAM lParam) {
+    const LRESULT refused = CallNextHookEx(nullptr, code, wParam, lParam);
+    const auto gets = reinterpret_cast<HWND>(wParam), loses = reinterpret_cast<HWND>(lParam);
+    if (code == HCBT_SETFOCUS && !refused && (InMainWindow(gets) || InMainWindow(loses)))
+        g_focusChanges.push_back(gets);
+    return refused;
+}
+
+// The box runs its own message loop on this thread, which runs this timer: what comes after the answer.
+void CALLBACK AnswerFailureBox(HWND, UINT, UINT_PTR, DWORD) {
+    if (HWND box = child_process::FindBox("应用失败")) {
+        g_focusChanges.clear();
+        child_process::AnswerBox(box);
+    }
+}
+
+ProgramRun FailToStart(const char*, const char*, int) {
+    return {};
+}
+
+// At start, on pressing Apply, when a failure's box is answered and on a restore, the focus moves once, and
+// straight to where it goes: on the paths Wine takes and on those Windows takes.
+TEST(FocusChanges, EachMomentMovesTheFocusOnceStraightToItsUnit) {
+    InitUiThread();
+    const ProgramRunner previous = SetProgramRunner(FailToStart);
+    for (const bool windowsPaths : {false, true}) {
+        SCOPED_TRACE(windowsPaths ? "the paths Windows takes" : "the paths Wine takes");
+        TakeWindowsPaths(windowsPaths);
+        const HHOOK hook = SetWindowsHookExA(WH_CBT, RecordFocus, nullptr, GetCurrentThreadId());
+        g_focusChanges.clear();
+        ASSERT_TRUE(LoadWindow(kMainWindow));
+        layered_test::PumpMessages();
+        const HWND main = UnitHandle(kMainWindow);
+        EXPECT_EQ(g_focusChanges, std::vector<HWND>{Unit(units::kOption100)}) << "at start";
+
+        SetFocus(Unit(units::kApply));
+        g_focusChanges.clear();
+        Press(VK_RETURN);
+        EXPECT_EQ(g_focusChanges, std::vector<HWND>{main}) << "pressing Apply: the window holds it";
+        const UINT_PTR timer = SetTimer(nullptr, 0, 20, AnswerFailureBox);
+        PumpUntilEnded(g_app.applyThread.get());
+        KillTimer(nullptr, timer);
+        EXPECT_EQ(g_focusChanges, std::vector<HWND>{Unit(units::kApply)}) << "the failure's box answered";
+
+        SetFocus(Unit(units::kOption125));
+        SendMessageA(main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        g_focusChanges.clear();
+        SendMessageA(main, WM_SYSCOMMAND, SC_RESTORE, 0);
+        layered_test::PumpMessages();
+        EXPECT_EQ(g_focusChanges, std::vector<HWND>{Unit(units::kOption125)}) << "restored";
+        UnhookWindowsHookEx(hook);
+        DestroyWindow(main);
+    }
+    TakeWindowsPaths(false);
+    SetProgramRunner(previous);
 }
 
 } // namespace
