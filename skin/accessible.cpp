@@ -188,13 +188,14 @@ class ButtonAccessible final : public WindowAccessible {
     HRESULT STDMETHODCALLTYPE accSelect(long flags, VARIANT child) override {
         if (!IsSelf(child)) return E_INVALIDARG;
         if (flags != SELFLAG_TAKEFOCUS) return E_NOTIMPL;
+        if (!Reachable()) return E_FAIL;
         SetFocus(window_);
         return S_OK;
     }
     // Clicks as the mouse would; posted, so that the click handler does not run inside the client's call.
     HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
         if (!IsSelf(child)) return E_INVALIDARG;
-        if (!IsWindowEnabled(window_)) return E_FAIL;
+        if (!Reachable()) return E_FAIL;
         PostMessageA(GetParent(window_), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window_), BN_CLICKED),
                      reinterpret_cast<LPARAM>(window_));
         return S_OK;
@@ -202,6 +203,9 @@ class ButtonAccessible final : public WindowAccessible {
 
   private:
     bool IsOption() const { return GetSkinProp(window_, kPropOption) != 0; }
+    // Neither the keyboard nor the mouse reaches a hidden or unavailable button, so neither does a client.
+    // The call itself is right, only not now: E_FAIL, not one of the codes that say the call is wrong.
+    bool Reachable() const { return IsWindowVisible(window_) && IsWindowEnabled(window_); }
 
     std::wstring Name() const override { return WindowWords(window_); }
     std::wstring Description() const override {
