@@ -21,6 +21,12 @@ HRESULT AllocString(const std::wstring& text, BSTR* out) {
     return *out ? S_OK : E_OUTOFMEMORY;
 }
 
+// The answer to a property or action an object does not have, which a client may ask of the object
+// itself only.
+HRESULT Unsupported(const VARIANT& child) {
+    return IsSelf(child) ? DISP_E_MEMBERNOTFOUND : E_INVALIDARG;
+}
+
 // What every object of the toolkit shares: reference counting, no type information, no children, the
 // window's place on screen, and no answer to the questions an object has nothing to say to.
 class WindowAccessible : public IAccessible {
@@ -78,7 +84,8 @@ class WindowAccessible : public IAccessible {
         return IsSelf(child) ? AllocString(Name(), name) : E_INVALIDARG;
     }
     HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
-        return Nothing(child, value);
+        *value = nullptr;
+        return Unsupported(child);
     }
     HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* text) override {
         *text = nullptr;
@@ -109,18 +116,16 @@ class WindowAccessible : public IAccessible {
     }
     HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* focus) override {
         focus->vt = VT_EMPTY;
-        return S_FALSE;
+        return DISP_E_MEMBERNOTFOUND;
     }
     HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* selection) override {
         selection->vt = VT_EMPTY;
-        return S_FALSE;
+        return DISP_E_MEMBERNOTFOUND;
     }
     HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override {
         return Nothing(child, action);
     }
-    HRESULT STDMETHODCALLTYPE accSelect(long, VARIANT child) override {
-        return IsSelf(child) ? E_NOTIMPL : E_INVALIDARG;
-    }
+    HRESULT STDMETHODCALLTYPE accSelect(long, VARIANT child) override { return Unsupported(child); }
     HRESULT STDMETHODCALLTYPE accLocation(long* left, long* top, long* width, long* height,
                                           VARIANT child) override {
         if (!IsSelf(child)) return E_INVALIDARG;
@@ -147,11 +152,10 @@ class WindowAccessible : public IAccessible {
         hit->lVal = CHILDID_SELF;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
-        return IsSelf(child) ? DISP_E_MEMBERNOTFOUND : E_INVALIDARG;
-    }
+    HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override { return Unsupported(child); }
+    // Withdrawn from the interface: every server answers E_NOTIMPL, whatever the child.
     HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE put_accValue(VARIANT child, BSTR) override { return Unsupported(child); }
 
   protected:
     virtual std::wstring Name() const = 0;
@@ -175,7 +179,10 @@ class ButtonAccessible final : public WindowAccessible {
     using WindowAccessible::WindowAccessible;
 
     HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* focus) override {
-        if (GetFocus() != window_) return WindowAccessible::get_accFocus(focus);
+        if (GetFocus() != window_) {
+            focus->vt = VT_EMPTY;
+            return S_FALSE;
+        }
         focus->vt = VT_I4;
         focus->lVal = CHILDID_SELF;
         return S_OK;
@@ -185,9 +192,9 @@ class ButtonAccessible final : public WindowAccessible {
         if (!IsSelf(child)) return E_INVALIDARG;
         return AllocString(IsOption() ? kSelectAction : kPressAction, action);
     }
+    // A button takes the focus and has no selection, so no other flag makes sense for it.
     HRESULT STDMETHODCALLTYPE accSelect(long flags, VARIANT child) override {
-        if (!IsSelf(child)) return E_INVALIDARG;
-        if (flags != SELFLAG_TAKEFOCUS) return E_NOTIMPL;
+        if (!IsSelf(child) || flags != SELFLAG_TAKEFOCUS) return E_INVALIDARG;
         if (!Reachable()) return E_FAIL;
         SetFocus(window_);
         return S_OK;
