@@ -106,10 +106,10 @@ class WindowAccessible : public IAccessible {
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* help) override { return Nothing(child, help); }
-    HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT, long* topic) override {
+    HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT child, long* topic) override {
         *file = nullptr;
         *topic = 0;
-        return S_FALSE;
+        return IsSelf(child) ? S_FALSE : E_INVALIDARG;
     }
     HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR* keys) override {
         return Nothing(child, keys);
@@ -137,8 +137,10 @@ class WindowAccessible : public IAccessible {
         *height = rect.bottom - rect.top;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE accNavigate(long, VARIANT, VARIANT* end) override {
+    // Nothing lies in any direction: no object has children, and clients reach siblings through the window.
+    HRESULT STDMETHODCALLTYPE accNavigate(long direction, VARIANT start, VARIANT* end) override {
         end->vt = VT_EMPTY;
+        if (!IsSelf(start) || direction <= NAVDIR_MIN || direction >= NAVDIR_MAX) return E_INVALIDARG;
         return S_FALSE;
     }
     HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT* hit) override {
