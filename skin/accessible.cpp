@@ -21,6 +21,12 @@ HRESULT AllocString(const std::wstring& text, BSTR* out) {
     return *out ? S_OK : E_OUTOFMEMORY;
 }
 
+// The answer to a property or action an object does not have, which a client may ask of the object
+// itself only.
+HRESULT Unsupported(const VARIANT& child) {
+    return IsSelf(child) ? DISP_E_MEMBERNOTFOUND : E_INVALIDARG;
+}
+
 // What every object of the toolkit shares: reference counting, no type information, no children, the
 // window's place on screen, and no answer to the questions an object has nothing to say to.
 class WindowAccessible : public IAccessible {
@@ -78,7 +84,8 @@ class WindowAccessible : public IAccessible {
         return IsSelf(child) ? AllocString(Name(), name) : E_INVALIDARG;
     }
     HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
-        return Nothing(child, value);
+        *value = nullptr;
+        return Unsupported(child);
     }
     HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* text) override {
         *text = nullptr;
@@ -99,28 +106,26 @@ class WindowAccessible : public IAccessible {
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* help) override { return Nothing(child, help); }
-    HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT, long* topic) override {
+    HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT child, long* topic) override {
         *file = nullptr;
         *topic = 0;
-        return S_FALSE;
+        return IsSelf(child) ? S_FALSE : E_INVALIDARG;
     }
     HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR* keys) override {
         return Nothing(child, keys);
     }
     HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* focus) override {
         focus->vt = VT_EMPTY;
-        return S_FALSE;
+        return DISP_E_MEMBERNOTFOUND;
     }
     HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* selection) override {
         selection->vt = VT_EMPTY;
-        return S_FALSE;
+        return DISP_E_MEMBERNOTFOUND;
     }
     HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override {
         return Nothing(child, action);
     }
-    HRESULT STDMETHODCALLTYPE accSelect(long, VARIANT child) override {
-        return IsSelf(child) ? E_NOTIMPL : E_INVALIDARG;
-    }
+    HRESULT STDMETHODCALLTYPE accSelect(long, VARIANT child) override { return Unsupported(child); }
     HRESULT STDMETHODCALLTYPE accLocation(long* left, long* top, long* width, long* height,
                                           VARIANT child) override {
         if (!IsSelf(child)) return E_INVALIDARG;
@@ -132,8 +137,10 @@ class WindowAccessible : public IAccessible {
         *height = rect.bottom - rect.top;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE accNavigate(long, VARIANT, VARIANT* end) override {
+    // Nothing lies in any direction: no object has children, and clients reach siblings through the window.
+    HRESULT STDMETHODCALLTYPE accNavigate(long direction, VARIANT start, VARIANT* end) override {
         end->vt = VT_EMPTY;
+        if (!IsSelf(start) || direction <= NAVDIR_MIN || direction >= NAVDIR_MAX) return E_INVALIDARG;
         return S_FALSE;
     }
     HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT* hit) override {
@@ -147,11 +154,10 @@ class WindowAccessible : public IAccessible {
         hit->lVal = CHILDID_SELF;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
-        return IsSelf(child) ? DISP_E_MEMBERNOTFOUND : E_INVALIDARG;
-    }
+    HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override { return Unsupported(child); }
+    // Withdrawn from the interface: every server answers E_NOTIMPL, whatever the child.
     HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE put_accValue(VARIANT child, BSTR) override { return Unsupported(child); }
 
   protected:
     virtual std::wstring Name() const = 0;
@@ -175,7 +181,10 @@ class ButtonAccessible final : public WindowAccessible {
     using WindowAccessible::WindowAccessible;
 
     HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* focus) override {
-        if (GetFocus() != window_) return WindowAccessible::get_accFocus(focus);
+        if (GetFocus() != window_) {
+            focus->vt = VT_EMPTY;
+            return S_FALSE;
+        }
         focus->vt = VT_I4;
         focus->lVal = CHILDID_SELF;
         return S_OK;
@@ -185,16 +194,17 @@ class ButtonAccessible final : public WindowAccessible {
         if (!IsSelf(child)) return E_INVALIDARG;
         return AllocString(IsOption() ? kSelectAction : kPressAction, action);
     }
+    // A button takes the focus and has no selection, so no other flag makes sense for it.
     HRESULT STDMETHODCALLTYPE accSelect(long flags, VARIANT child) override {
-        if (!IsSelf(child)) return E_INVALIDARG;
-        if (flags != SELFLAG_TAKEFOCUS) return E_NOTIMPL;
+        if (!IsSelf(child) || flags != SELFLAG_TAKEFOCUS) return E_INVALIDARG;
+        if (!Reachable()) return E_FAIL;
         SetFocus(window_);
         return S_OK;
     }
     // Clicks as the mouse would; posted, so that the click handler does not run inside the client's call.
     HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
         if (!IsSelf(child)) return E_INVALIDARG;
-        if (!IsWindowEnabled(window_)) return E_FAIL;
+        if (!Reachable()) return E_FAIL;
         PostMessageA(GetParent(window_), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window_), BN_CLICKED),
                      reinterpret_cast<LPARAM>(window_));
         return S_OK;
@@ -202,6 +212,9 @@ class ButtonAccessible final : public WindowAccessible {
 
   private:
     bool IsOption() const { return GetSkinProp(window_, kPropOption) != 0; }
+    // Neither the keyboard nor the mouse reaches a hidden or unavailable button, so neither does a client.
+    // The call itself is right, only not now: E_FAIL, not one of the codes that say the call is wrong.
+    bool Reachable() const { return IsWindowVisible(window_) && IsWindowEnabled(window_); }
 
     std::wstring Name() const override { return WindowWords(window_); }
     std::wstring Description() const override {

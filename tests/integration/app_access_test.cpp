@@ -11,6 +11,7 @@
 #include "app/runtime/unit_lookup.h"
 #include "app/runtime/unit_properties.h"
 #include "app/runtime/window_loader.h"
+#include "skin/accessible.h"
 #include "skin/window.h"
 #include "tests/support/child_process.h"
 #include "tests/support/layered_fixture.h"
@@ -241,6 +242,27 @@ TEST_F(Access, KeyboardCarriesApplyWhileTheButtonsTellWhatTheyAre) {
     SetFocus(Unit(units::kLogOff));
     Press(VK_TAB);
     EXPECT_EQ(GetFocus(), Unit(units::kClose)) << "Log off takes Apply's place in the tab order";
+
+    // Asked in this order: no child, no value, no selection, no focus or press once unavailable or hidden.
+    HWND option = Unit(units::kOption150);
+    IAccessible* object = skin::NewButtonAccessible(option);
+    VARIANT self{}, other{}, end{};
+    self.vt = other.vt = VT_I4; // self.lVal is CHILDID_SELF
+    other.lVal = 1;
+    BSTR none = nullptr;
+    long topic = 0;
+    const auto focus = [&] { return object->accSelect(SELFLAG_TAKEFOCUS, self); };
+    const HRESULT answers[][2]{{object->accNavigate(NAVDIR_NEXT, other, &end), E_INVALIDARG},
+                               {object->accNavigate(NAVDIR_FIRSTCHILD, self, &end), S_FALSE},
+                               {object->get_accHelpTopic(&none, other, &topic), E_INVALIDARG},
+                               {object->put_accValue(self, nullptr), DISP_E_MEMBERNOTFOUND},
+                               {object->accSelect(SELFLAG_TAKESELECTION, self), E_INVALIDARG},
+                               {(EnableWindow(option, FALSE), focus()), E_FAIL},
+                               {(EnableWindow(option, TRUE), ShowWindow(option, SW_HIDE), focus()), E_FAIL},
+                               {object->accDoDefaultAction(self), E_FAIL}};
+    for (size_t i = 0; i < std::size(answers); ++i)
+        EXPECT_EQ(answers[i][0], answers[i][1]) << "call " << i;
+    object->Release();
 }
 
 // Every focus change the system makes in MainWindow on this thread, as the unit or window that takes it
