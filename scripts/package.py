@@ -2,12 +2,14 @@
 """Makes the release packages from two builds of the same sources, and refuses to when any of their bytes
 differ: the second build is the proof that the packages can be made again, byte for byte.
 
-    package.py VERSION OUT FIRST SECOND ARCH...
+    package.py VERSION HOMEPAGE DESCRIPTION OUT FIRST SECOND ARCH...
 
 FIRST and SECOND are build roots with one tree per architecture (FIRST/ARCH/app/zentrilo.exe). For each
 architecture OUT receives zentrilo-VERSION-ARCH.zip, holding zentrilo.exe without its debug information,
 and zentrilo-VERSION-ARCH.debug beside it: the debug information, which the executable names (with a
-checksum) so that a debugger finds it when it is put beside the executable. SHA256SUMS lists them all.
+checksum) so that a debugger finds it when it is put beside the executable. Beside them go the winget and
+Scoop manifests of the release (manifests.py), which name the zips by their URLs and hashes; HOMEPAGE and
+DESCRIPTION are the project's, which ZEN_HOMEPAGE and ZEN_RELEASE_URL override. SHA256SUMS lists them all.
 
 Given a code-signing certificate, the executables in the zips are signed (SHA-256 Authenticode, with osslsigncode):
 ZEN_SIGN_PKCS12 names the PKCS#12 file, ZEN_SIGN_PASSWORD holds its password and ZEN_SIGN_TIMESTAMP, if set, the
@@ -23,6 +25,8 @@ import sys
 import tempfile
 import zipfile
 
+import manifests
+
 TRIPLES = {"x86_64": "x86_64-w64-mingw32", "i686": "i686-w64-mingw32"}
 EXE = os.path.join("app", "zentrilo.exe")
 # Every entry the same date (the earliest a zip can hold) and the same permissions, whoever builds it when.
@@ -30,10 +34,14 @@ ZIP_TIME = (1980, 1, 1, 0, 0, 0)
 ZIP_MODE = 0o644 << 16
 
 
+def base_name(version, arch):
+    return f"zentrilo-{version}-{arch}"
+
+
 def package(version, tree, arch, out):
     """Writes the zip and the debug file of one tree into out; returns the files that must match, by name:
     the linked executable first, as its differences say the most about where a build went astray."""
-    base = f"zentrilo-{version}-{arch}"
+    base = base_name(version, arch)
     objcopy = f"{TRIPLES[arch]}-objcopy"
     linked = os.path.join(out, f"{base}.linked.exe")
     shutil.copyfile(os.path.join(tree, EXE), linked)
@@ -147,21 +155,34 @@ def difference(name, first, second):
     if a == b:
         return None
     offset = next((i for i, (x, y) in enumerate(zip(a, b)) if x != y), min(len(a), len(b)))
-    where = pe_region(a, offset) if name.endswith((".exe", ".debug")) else "the archive"
+    if name.endswith((".exe", ".debug")):
+        where = pe_region(a, offset)
+    elif name.endswith(".zip"):
+        where = "the archive"
+    else:  # a manifest's text
+        line = a.count(b"\n", 0, offset) + 1
+        where = f"line {line}"
     count = sum(x != y for x, y in zip(a, b))
     sizes = f"; sizes {len(a)} and {len(b)} bytes" if len(a) != len(b) else ""
     return f"{name}: first difference at byte 0x{offset:x} ({where}), {count} bytes differ{sizes}"
 
 
-def main(version, out, first, second, *archs):
+def main(version, homepage, description, out, first, second, *archs):
     work = tempfile.mkdtemp(prefix="zentrilo-dist-")
     try:
+        release = manifests.release_settings(version, homepage, description)
         made = {}
+        zips = {}
         for round_, root in (("first", first), ("second", second)):
             folder = os.path.join(work, round_)
             os.makedirs(folder)
             made[round_] = [name for arch in archs for name in package(version, os.path.join(root, arch), arch,
                                                                           folder)]
+            # The manifests too must come out the same from both builds.
+            zips[round_] = {arch: os.path.join(folder, f"{base_name(version, arch)}.zip") for arch in archs}
+            files = manifests.render(release, zips[round_])
+            manifests.write(files, folder)
+            made[round_] += sorted(files)
         differences = [d for name in made["first"] if (d := difference(name, os.path.join(work, "first", name),
                                                                        os.path.join(work, "second", name)))]
         if differences:
@@ -172,27 +193,35 @@ def main(version, out, first, second, *archs):
         signing = signing_settings()
         if signing:
             for arch in archs:
-                base = os.path.join(work, "first", f"zentrilo-{version}-{arch}")
+                base = os.path.join(work, "first", base_name(version, arch))
                 sign(f"{base}.exe", *signing)
                 zip_executable(f"{base}.exe", f"{base}.zip")
+        # The manifests name the zips as shipped: signed, when signed.
+        files = manifests.render(release, zips["first"])
+        shipped = sorted(name for name in made["first"] if name.endswith((".zip", ".debug")))
+        sums = "".join(f"{manifests.sha256(os.path.join(work, 'first', name))}  {name}\n" for name in shipped)
+        manifests.check(files, os.path.join(work, "first"), sums)
         shutil.rmtree(out, ignore_errors=True)
         os.makedirs(out)
-        shipped = sorted(name for name in made["first"] if name.endswith((".zip", ".debug")))
-        sums = []
         for name in shipped:
             shutil.copyfile(os.path.join(work, "first", name), os.path.join(out, name))
-            with open(os.path.join(out, name), "rb") as f:
-                sums.append(f"{hashlib.sha256(f.read()).hexdigest()}  {name}\n")
+        manifests.write(files, out)
+        sums += "".join(f"{hashlib.sha256(data).hexdigest()}  {path}\n" for path, data in sorted(files.items()))
         with open(os.path.join(out, "SHA256SUMS"), "w") as f:
-            f.writelines(sums)
+            f.write(sums)
         print(f"two builds, the same bytes{'; executables signed' if signing else ''}; packages in {out}:")
-        print("".join(sums), end="")
+        print(sums, end="")
         return 0
+    except manifests.ManifestError as e:
+        print("package.py: the manifests would be refused; no packages written:", file=sys.stderr)
+        for line in str(e).splitlines():
+            print(f"  {line}", file=sys.stderr)
+        return 1
     finally:
         shutil.rmtree(work, ignore_errors=True)
 
 
 if __name__ == "__main__":
-    if len(sys.argv) < 6:
+    if len(sys.argv) < 8:
         sys.exit(__doc__)
     sys.exit(main(*sys.argv[1:]))
