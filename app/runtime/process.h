@@ -15,10 +15,11 @@ struct ProgramRun {
     bool stopped = false; // still running at the limit, then ended from here and gone
 };
 
-// Starts commandLine with no inherited handles; a console program runs without a console window. application names the program file; without it the
-// command's first word is searched for. With wait, waits until the program ends or waitLimit passes; a
-// program still running at the limit is ended and waited for, so that nothing it does comes after the
-// caller has given up on it. Without wait, waits at most a second for it to become idle.
+// Starts commandLine with no inherited handles; a console program runs without a console window. application
+// names the program file; without it the command's first word is searched for. With wait, waits until the
+// program ends or waitLimit passes; a program still running at the limit is ended and waited for, so that
+// nothing it does comes after the caller has given up on it. Without wait, waits at most a second for it to
+// become idle.
 ProgramRun RunProgram(const char* commandLine, bool wait, int showMode = kShowNormal,
                       const char* application = nullptr, DWORD waitLimit = INFINITE);
 

@@ -28,8 +28,8 @@ LRESULT CALLBACK SessionProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
 HWND SessionWindow() {
     if (!g_window) {
         RegisterUnitClass(kSessionClass, SessionProc);
-        g_window = CreateWindowExA(WS_EX_TOOLWINDOW, kSessionClass, kProgramName, WS_POPUP, 0, 0, 0, 0, nullptr,
-                                   nullptr, GetModuleHandleA(nullptr), nullptr);
+        g_window = CreateWindowExA(WS_EX_TOOLWINDOW, kSessionClass, kProgramName, WS_POPUP, 0, 0, 0, 0,
+                                   nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     }
     return g_window;
 }

@@ -97,8 +97,8 @@ HWND CreateTopLevel(LoadedWindow& w, HWND owner) {
     // An unowned window gets a taskbar button of its own, an owned one never does.
     const DWORD exStyle = def.taskbarButton || owner ? 0 : WS_EX_TOOLWINDOW;
     // The window finds its record from its first message on.
-    return CreateWindowExA(exStyle, MAKEINTATOM(WindowClass()), def.title, WS_POPUP, left, top, def.width, def.height,
-                           owner, nullptr, GetModuleHandleA(nullptr), &w);
+    return CreateWindowExA(exStyle, MAKEINTATOM(WindowClass()), def.title, WS_POPUP, left, top, def.width,
+                           def.height, owner, nullptr, GetModuleHandleA(nullptr), &w);
 }
 
 } // namespace
@@ -127,8 +127,8 @@ bool LoadWindow(const WindowDefinition& def, HWND owner) {
     CreateUnits(w);
     // Shown before its events, so that windows its created handler loads (owned by it) stack above it.
     // An owned window does not take the activation from its owner: the keys stay with the window the
-    // user works in until the owned one is clicked.
-    // Its created handler names the unit the focus starts on.
+    // user works in until the owned one is clicked. The focus waits for the created handler, which names the
+    // unit it starts on.
     DeferFocus(w);
     ShowWindow(w.hwnd, owner ? SW_SHOWNA : SW_SHOW);
     w.loading = false;

@@ -262,7 +262,8 @@ TEST(FatalErrorBox, ShowsItsTextThenEndsTheProcessWithMinusOne) {
     EXPECT_EQ(AnswerErrorBox(code, "MissingUnit"),
               "运行时出错!\r\n\r\n错误信息：指定窗口或窗口组件不存在或尚未载入\r\n");
     EXPECT_EQ(code, 0xFFFFFFFFu);
-    EXPECT_EQ(AnswerErrorBox(code, "UiStepWithoutUiThread"), "运行时出错!\r\n\r\n错误信息：界面线程尚未建立\r\n");
+    EXPECT_EQ(AnswerErrorBox(code, "UiStepWithoutUiThread"),
+              "运行时出错!\r\n\r\n错误信息：界面线程尚未建立\r\n");
     EXPECT_EQ(code, 0xFFFFFFFFu);
 }
 
