@@ -8,8 +8,8 @@
 #include "app/handlers.h"
 #include "app/options.h"
 #include "app/runtime/alert.h"
-#include "app/runtime/focus.h"
 #include "app/runtime/animation_box.h"
+#include "app/runtime/focus.h"
 #include "app/runtime/session_end.h"
 #include "app/runtime/thread.h"
 #include "app/runtime/ui_thread.h"
@@ -161,9 +161,9 @@ std::string FailureText(const char* value, const ProgramRun& run, int writtenLog
 }
 
 // Apply ended without writing everything: say what happened and what to do, and go back to choosing so
-// the user can retry from a clean start.
-// Apply takes input again before the box shows, which keeps the window from taking it meanwhile: the focus
-// that waited on the window goes straight to Apply once the box is answered.
+// the user can retry from a clean start. Apply takes input again before the box shows (the box keeps the
+// window from input meanwhile), so the focus that waited on the window goes straight to Apply once the box
+// is answered.
 void ShowFailure(std::string text) {
     StopStrip();
     WriteUnitProperty(kMainWindow, units::kTimer, kPropInterval, kIdleTickInterval);
