@@ -190,10 +190,18 @@ class Zentrilo:
         try:
             wait_for(lambda: self._started() and self.overlay(), 20, what="both windows")
             time.sleep(0.5)
-            self.origin = geometry(self.main)[:2]
+            self.origin = wait_for(self._origin, 5, what="the main window's place")
         except BaseException:
             self.close()  # a start that failed leaves nothing running either
             raise
+
+    def _origin(self):
+        """The main window's top-left corner, or None when its X window was replaced as it was asked."""
+        window = self.main
+        try:
+            return geometry(window)[:2] if window else None
+        except RuntimeError:
+            return None
 
     def _started(self):
         if not self.alive():
