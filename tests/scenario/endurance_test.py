@@ -158,8 +158,10 @@ class WhileApplyRuns(unittest.TestCase):
         values are written it is not. The end that Windows imposes after a refusal is answered only once
         both are written: the program is ended the moment it has answered."""
         end_session = [zen.WINE64, "wineboot", "--end-session"]
+        # Long enough for two runs of wineboot inside the first write, under emulation too.
+        slow_write = f"slow:{int(3000 * zen.TIME_SCALE)}"
         with zen.throwaway_prefix() as env:
-            with zen.running(zen.PROBE, env=env, runner="slow:3000") as z:
+            with zen.running(zen.PROBE, env=env, runner=slow_write) as z:
                 z.click(*APPLY)
                 zen.wait_for(lambda: runs(z), 3, what="the first reg.exe run")
                 for force in ([], ["--force"]):
@@ -173,7 +175,7 @@ class WhileApplyRuns(unittest.TestCase):
                 self.assertEqual((ended.returncode, z.wait_exit(10)), (0, 0), "ended once written")
             zen.reg_delete("LogPixels", env)
             zen.reg_delete("Win8DpiScaling", env)
-            with zen.running(zen.PROBE, env=env, runner="slow:3000") as z:
+            with zen.running(zen.PROBE, env=env, runner=slow_write) as z:
                 z.click(*OPTIONS[150])
                 z.click(*APPLY)
                 zen.wait_for(lambda: runs(z), 3, what="the first reg.exe run")
